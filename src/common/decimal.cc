@@ -112,8 +112,8 @@ namespace {
 
 std::string UnitsText(__int128 units, int scale) {
   const bool negative = units < 0;
-  unsigned __int128 u = negative ? static_cast<unsigned __int128>(-units)
-                                 : static_cast<unsigned __int128>(units);
+  unsigned __int128 u =
+      negative ? static_cast<unsigned __int128>(-units) : static_cast<unsigned __int128>(units);
   std::string digits;
   do {
     digits.push_back(static_cast<char>('0' + static_cast<int>(u % 10)));

@@ -13,8 +13,15 @@ TEST(LeadingInteger, NeverThrows) {
     std::int64_t expected;
   };
   const Case cases[] = {
-      {"5000000", 5000000}, {"  42abc", 42},  {"-7", -7},   {"+3", 3},  {"abc", 0},
-      {"", 0},              {"12.9", 12},     {"- 5", 0},   {"99999999999999999999999", INT64_MAX},
+      {"5000000", 5000000},
+      {"  42abc", 42},
+      {"-7", -7},
+      {"+3", 3},
+      {"abc", 0},
+      {"", 0},
+      {"12.9", 12},
+      {"- 5", 0},
+      {"99999999999999999999999", INT64_MAX},
   };
   for (const auto& c : cases) EXPECT_EQ(LeadingInteger(c.text), c.expected) << c.text;
 }

@@ -13,10 +13,10 @@ TEST(ReadTag, Cases) {
   };
   const Case cases[] = {
       {"<DATADIR>/data</DATADIR><DATE>12/11/26</DATE>", "DATADIR", "/data"},
-      {"<datadir>/data</DataDir>", "DataDir", "/data"},   // key and tags in any case
-      {"<A>1</A><B>2</B><A>3</A>", "a", "13"},             // repeated key: joined
-      {"<A>1</A>", "B", ""},                               // missing key
-      {"<A>open to the end", "A", "open to the end"},      // no closing tag
+      {"<datadir>/data</DataDir>", "DataDir", "/data"},  // key and tags in any case
+      {"<A>1</A><B>2</B><A>3</A>", "a", "13"},           // repeated key: joined
+      {"<A>1</A>", "B", ""},                             // missing key
+      {"<A>open to the end", "A", "open to the end"},    // no closing tag
       {"", "A", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(ReadTag(c.text, c.key), c.expected) << c.text;

@@ -12,13 +12,13 @@ TEST(LooseEquals, FollowsTheDocumentedRule) {
     bool expected;
   };
   const Case cases[] = {
-      {"STC", "ST", true},      // A begins with B
-      {"ST", "STC", false},     // B longer and not blanks
-      {"AB", "AB   ", true},    // B is A followed only by blanks
-      {"AB", "AB  X", false},   // more than blanks
-      {"ANY", "", true},        // empty B always holds
-      {"", "", true},           {"", "  ", true},  {"", "X", false},
-      {"NM1", "NM1", true},     {"nm1", "NM1", false},
+      {"STC", "ST", true},     // A begins with B
+      {"ST", "STC", false},    // B longer and not blanks
+      {"AB", "AB   ", true},   // B is A followed only by blanks
+      {"AB", "AB  X", false},  // more than blanks
+      {"ANY", "", true},       // empty B always holds
+      {"", "", true},         {"", "  ", true},      {"", "X", false},
+      {"NM1", "NM1", true},   {"nm1", "NM1", false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(LooseEquals(c.a, c.b), c.expected) << c.a << " vs " << c.b;

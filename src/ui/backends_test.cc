@@ -47,8 +47,8 @@ TEST(TerminalUi, AsksAndEnterTakesTheDefault) {
     bool expected;
   };
   const Case cases[] = {
-      {"\n", false, false}, {"\n", true, true},    {"y\n", false, true}, {"NO\n", true, false},
-      {"", true, true},     {"maybe\nyes\n", false, true},
+      {"\n", false, false},  {"\n", true, true}, {"y\n", false, true},
+      {"NO\n", true, false}, {"", true, true},   {"maybe\nyes\n", false, true},
   };
   for (const auto& c : cases) {
     std::FILE* in = std::tmpfile();

@@ -17,14 +17,14 @@ namespace ardentix::ui {
 
 // Layout units of the 640 x 480 design grid (W = 640, H = 480, scale 1).
 struct Units {
-  static constexpr int kRow = 16;         // INT(W / 40)
-  static constexpr int kCol = 9;          // INT(H / 50)
-  static constexpr double kFineRow = 16;  // W / 40
-  static constexpr double kFineCol = 9.6; // H / 50
-  static constexpr int kSmallRow = 14;    // INT(W / 45)
-  static constexpr int kSmallCol = 8;     // INT(H / 55)
-  static constexpr int kTinyRow = 12;     // INT(W / 50)
-  static constexpr int kTinyCol = 6;      // INT(H / 75)
+  static constexpr int kRow = 16;          // INT(W / 40)
+  static constexpr int kCol = 9;           // INT(H / 50)
+  static constexpr double kFineRow = 16;   // W / 40
+  static constexpr double kFineCol = 9.6;  // H / 50
+  static constexpr int kSmallRow = 14;     // INT(W / 45)
+  static constexpr int kSmallCol = 8;      // INT(H / 55)
+  static constexpr int kTinyRow = 12;      // INT(W / 50)
+  static constexpr int kTinyCol = 6;       // INT(H / 75)
   static constexpr int kDesignWidth = 640;
   static constexpr int kDesignHeight = 480;
 };
@@ -59,7 +59,7 @@ enum class ControlKind {
   kEdit,       // single-line edit field
   kMultiEdit,  // multi-line edit field
   kCheckBox,
-  kList,       // list of lines (optionally virtual: rows from a source function)
+  kList,  // list of lines (optionally virtual: rows from a source function)
   kDropDown,
   kTree,
   kGrid,
@@ -80,9 +80,9 @@ struct Control {
   ControlKind kind = ControlKind::kLabel;
   Rect rect;
   Font font = Font::kF1;
-  std::string text;      // caption, label text, edit value, picture or web address
+  std::string text;  // caption, label text, edit value, picture or web address
   std::string tooltip;
-  int max_length = 0;    // edit fields: 0 = no limit
+  int max_length = 0;  // edit fields: 0 = no limit
   bool enabled = true;
   bool visible = true;
   bool read_only = false;
@@ -168,7 +168,7 @@ struct Menu {
 };
 struct ToolButton {
   std::string id;
-  std::string text;     // button text and message-bar text
+  std::string text;  // button text and message-bar text
   std::string tooltip;
   std::string picture;  // resource name of the picture
 };
@@ -223,7 +223,9 @@ class Dialog {
   // Handlers. `On(id, kind, h)` runs h for that event of that control; an
   // empty id with kClose handles the close box.
   void On(std::string_view id, EventKind kind, Handler handler);
-  void OnClick(std::string_view id, Handler handler) { On(id, EventKind::kClick, std::move(handler)); }
+  void OnClick(std::string_view id, Handler handler) {
+    On(id, EventKind::kClick, std::move(handler));
+  }
   void OnClose(Handler handler) { On("", EventKind::kClose, std::move(handler)); }
   void AddTimer(TimerSpec timer, Handler handler);
   const std::vector<TimerSpec>& timers() const { return timers_; }
@@ -246,7 +248,10 @@ class Dialog {
   bool closed() const { return closed_; }
   int result() const { return result_; }
   // Backends call this before showing a dialog again.
-  void Reopen() { closed_ = false; result_ = 0; }
+  void Reopen() {
+    closed_ = false;
+    result_ = 0;
+  }
 
   void AttachView(DialogView* view) { view_ = view; }
   DialogView* view() const { return view_; }

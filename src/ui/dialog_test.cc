@@ -59,9 +59,8 @@ TEST(Dialog, MenuItemsToolButtonsAndTimersFireClicks) {
   std::vector<std::string> fired;
   d.OnClick("parser", [&](Dialog&, const Event& e) { fired.push_back(e.control); });
   d.OnClick("exit", [&](Dialog&, const Event& e) { fired.push_back(e.control); });
-  d.AddTimer(TimerSpec{"splash", 1000, false}, [&](Dialog&, const Event& e) {
-    fired.push_back(e.control);
-  });
+  d.AddTimer(TimerSpec{"splash", 1000, false},
+             [&](Dialog&, const Event& e) { fired.push_back(e.control); });
   EXPECT_TRUE(d.Fire(Event::Click("parser")));
   EXPECT_TRUE(d.Fire(Event::Click("exit")));
   EXPECT_TRUE(d.Fire(Event::Timer("splash")));

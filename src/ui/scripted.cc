@@ -18,7 +18,9 @@ class RecordingMeter : public MeterView {
  public:
   explicit RecordingMeter(ScriptedUi* ui) : ui_(ui) {}
   ~RecordingMeter() override { ui_->Record("meter close"); }
-  void SetPercent(int percent) override { ui_->Record("meter percent: " + std::to_string(percent)); }
+  void SetPercent(int percent) override {
+    ui_->Record("meter percent: " + std::to_string(percent));
+  }
   void SetCaption(const std::string& caption) override { ui_->Record("meter caption: " + caption); }
   void SetStatus(const std::string& status) override { ui_->Record("meter status: " + status); }
 

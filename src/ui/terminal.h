@@ -13,7 +13,8 @@ namespace ardentix::ui {
 
 class TerminalUi : public HeadlessUi {
  public:
-  TerminalUi(std::FILE* in = stdin, std::FILE* err = stderr) : HeadlessUi(err), in_(in), err_(err) {}
+  TerminalUi(std::FILE* in = stdin, std::FILE* err = stderr)
+      : HeadlessUi(err), in_(in), err_(err) {}
 
   BackendKind kind() const override { return BackendKind::kTerminal; }
   bool AskYesNo(std::string_view question, std::string_view title, bool default_yes) override;

@@ -22,9 +22,9 @@ enum class MessageIcon { kInfo, kWarning, kStop, kQuestion };
 
 struct FileChooserSpec {
   std::string title;
-  std::string folder;                // starting folder
-  std::vector<std::string> masks;    // "*.xml", "*.*"; several masks are alternatives
-  bool save = false;                 // a save chooser (the file need not exist)
+  std::string folder;              // starting folder
+  std::vector<std::string> masks;  // "*.xml", "*.*"; several masks are alternatives
+  bool save = false;               // a save chooser (the file need not exist)
   std::string default_name;
 };
 
@@ -44,7 +44,9 @@ class Ui {
   virtual ~Ui() = default;
   virtual BackendKind kind() const = 0;
   // True in command-line runs: no window ever opens.
-  bool unattended() const { return kind() == BackendKind::kHeadless || kind() == BackendKind::kTerminal; }
+  bool unattended() const {
+    return kind() == BackendKind::kHeadless || kind() == BackendKind::kTerminal;
+  }
 
   virtual void Message(std::string_view text, std::string_view title,
                        MessageIcon icon = MessageIcon::kInfo) = 0;
