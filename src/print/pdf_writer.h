@@ -130,7 +130,9 @@ class PdfWriter {
   PdfStatus NewPage(const PdfPageSetup& setup = {});
 
   // Places `text` with its baseline start at (x, y) in points from the
-  // bottom-left corner of the page, in the current font and size.
+  // bottom-left corner of the page, in the current font and size. Note the
+  // order: vertical position first, as the report code reads "at y, x".
+  // Refused with kNoPage before the first NewPage.
   PdfStatus PlaceText(std::string_view text, double y, double x);
 
   // Sets the current font and size for the texts that follow; a font used
