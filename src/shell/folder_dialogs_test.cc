@@ -186,6 +186,19 @@ TEST(X12FolderDialog, UnwritableConfigXmlIsReported) {
   EXPECT_TRUE(reported);
 }
 
+TEST(X12FolderDialog, TheMenuItemKeepsTheSavedFolderInTheState) {
+  DialogFixture f;
+  ASSERT_EQ(Start({}, f.Env(), StartupHooks{}), 2);  // no main window in this build
+  EXPECT_EQ(CurrentState().x12_folder, "");
+  f.scripted->PlayDialog([&f](ui::Dialog& d) {
+    d.Fire(ui::Event::Change("folder", f.target.string()));
+    d.Fire(ui::Event::Click("save"));
+  });
+  SetX12FolderFromMenu();
+  EXPECT_EQ(CurrentState().x12_folder, f.target.string());
+  ExpectTagLine(ReadText(f.start / "config.xml"), f.target.string());
+}
+
 TEST(BaseCfg, SaveAndReadBackUnderAnyLetterCase) {
   TempFolder folder;
   EXPECT_EQ(ReadBaseCfg(folder.path()), "");

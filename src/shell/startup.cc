@@ -210,4 +210,14 @@ int Start(const std::vector<std::string>& args, const StartupEnvironment& env,
 
 const StartupState& CurrentState() { return StateSlot(); }
 
+void SetX12FolderFromMenu() {
+  StartupState& state = StateSlot();
+  std::error_code ec;
+  fs::path current = fs::current_path(ec);
+  if (ec) current = state.startup_folder;
+  if (auto saved = RunX12FolderDialog(state.base_folder, state.drive, current)) {
+    state.x12_folder = *saved;
+  }
+}
+
 }  // namespace ardentix::shell

@@ -144,6 +144,11 @@ int Start(const std::vector<std::string>& args, const StartupEnvironment& env,
 // The state of the running program (set by Start; a default state before).
 const StartupState& CurrentState();
 
+// The menu item "Set X12 File Folder": runs the dialog for the current state
+// (relative names against the process's current folder) and keeps the folder
+// it saved as the state's X12 file folder.
+void SetX12FolderFromMenu();
+
 // Step 5 of start-up on its own: the base folder for these parameters.
 // Shows "Set BASE Directory" where the steps call for it and the run is
 // attended.
