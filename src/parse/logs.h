@@ -18,12 +18,14 @@
 #include <string_view>
 #include <vector>
 
+#include "common/product.h"
+
 namespace ardentix::logs {
 
 namespace fs = std::filesystem;
 
-inline constexpr std::string_view kModel = "QVK0M318";
-inline constexpr std::string_view kVersion = " 1.18H-20";
+inline constexpr std::string_view kModel = kModelCode;
+inline constexpr std::string_view kVersion = kVersionText;
 inline constexpr std::string_view kTempLog = "temp.log";
 inline constexpr std::string_view kMapLog = "qvmap.log";
 inline constexpr std::string_view kDebugLog = "qvdebug.log";

@@ -22,17 +22,15 @@
 #include <string_view>
 #include <vector>
 
+#include "common/product.h"
 #include "ui/dialog.h"
 
 namespace ardentix::shell {
 
 namespace fs = std::filesystem;
 
-// The model code; characters 5 to 8 are the model number, 6 to 8 select the
-// product title.
-inline constexpr std::string_view kModelCode = "QVK0M318";
-// The version text, with its leading blank; the sub-version text is the same.
-inline constexpr std::string_view kVersionText = " 1.18H-20";
+using ardentix::kModelCode;
+using ardentix::kVersionText;
 // The folder separator handed to the parse driver.
 inline constexpr std::string_view kSeparator = "/";
 // A parameter 2 or 3 that was not given: 255 blanks.
