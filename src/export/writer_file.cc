@@ -1,0 +1,244 @@
+#include "export/writer_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace ardentix {
+
+namespace {
+
+constexpr std::size_t kBufferSize = 1 << 20;
+
+std::string Quoted(const std::filesystem::path& p) { return p.string(); }
+
+}  // namespace
+
+WriterFile::~WriterFile() {
+  if (fd_ >= 0) Abort();
+}
+
+bool WriterFile::Fail(std::string_view what, int err) {
+  error_ = "cannot " + std::string(what) + " " + Quoted(path_) + ": " + std::strerror(err);
+  return false;
+}
+
+bool WriterFile::OpenReplace(const std::filesystem::path& path) {
+  path_ = path;
+  update_ = false;
+  error_.clear();
+  buffer_.clear();
+  buffer_.reserve(kBufferSize);
+  position_ = 0;
+
+  struct stat st {};
+  std::filesystem::path real = path;
+  if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    // Replace what the link points at, not the link.
+    std::error_code ec;
+    std::filesystem::path target = std::filesystem::weakly_canonical(path, ec);
+    if (!ec) real = target;
+  }
+  const bool exists = stat(real.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) {
+    // A device or a pipe: write it directly.
+    fd_ = open(real.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd_ < 0) return Fail("open", errno);
+    seekable_ = false;
+    scratch_.clear();
+    return true;
+  }
+  mode_t mode;
+  if (exists) {
+    mode = st.st_mode & 07777;
+  } else {
+    mode_t mask = umask(0);
+    umask(mask);
+    mode = 0666 & ~mask;
+  }
+  std::filesystem::path folder = real.parent_path();
+  std::string templ = (folder.empty() ? std::string() : folder.string() + "/") + "." +
+                      real.filename().string() + ".XXXXXX";
+  std::vector<char> name(templ.begin(), templ.end());
+  name.push_back('\0');
+  fd_ = mkostemp(name.data(), O_CLOEXEC);
+  if (fd_ < 0) return Fail("create", errno);
+  scratch_ = name.data();
+  if (fchmod(fd_, mode) != 0) {
+    int err = errno;
+    Abort();
+    return Fail("create", err);
+  }
+  path_ = real;
+  seekable_ = true;
+  return true;
+}
+
+bool WriterFile::OpenUpdate(const std::filesystem::path& path, bool* missing) {
+  path_ = path;
+  update_ = true;
+  error_.clear();
+  buffer_.clear();
+  buffer_.reserve(kBufferSize);
+  scratch_.clear();
+  if (missing) *missing = false;
+  fd_ = open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd_ < 0) {
+    if (errno == ENOENT && missing) {
+      *missing = true;
+      return false;
+    }
+    return Fail("open", errno);
+  }
+  struct stat st {};
+  if (fstat(fd_, &st) != 0) {
+    int err = errno;
+    close(fd_);
+    fd_ = -1;
+    return Fail("open", err);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    close(fd_);
+    fd_ = -1;
+    return Fail("open", EINVAL);
+  }
+  seekable_ = true;
+  original_size_ = static_cast<std::uint64_t>(st.st_size);
+  start_ = position_ = original_size_;
+  return true;
+}
+
+bool WriterFile::StartAt(std::uint64_t offset) {
+  if (!Flush()) return false;
+  if (offset > original_size_) offset = original_size_;
+  saved_tail_.clear();
+  if (!ReadAt(offset, static_cast<std::size_t>(original_size_ - offset), saved_tail_)) return false;
+  start_ = position_ = offset;
+  return true;
+}
+
+bool WriterFile::WriteAll(const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t n =
+        seekable_ ? pwrite(fd_, data, size, static_cast<off_t>(position_)) : write(fd_, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail("write", errno);
+    }
+    if (n == 0) return Fail("write", EIO);
+    data += n;
+    size -= static_cast<std::size_t>(n);
+    position_ += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
+bool WriterFile::Flush() {
+  if (fd_ < 0) return Fail("write", EBADF);
+  if (buffer_.empty()) return true;
+  std::uint64_t at = position_;
+  bool ok = WriteAll(buffer_.data(), buffer_.size());
+  if (!ok) position_ = at;
+  buffer_.clear();
+  return ok;
+}
+
+bool WriterFile::Append(std::string_view bytes) {
+  if (fd_ < 0) return Fail("write", EBADF);
+  if (buffer_.size() + bytes.size() > kBufferSize) {
+    if (!Flush()) return false;
+    if (bytes.size() > kBufferSize) return WriteAll(bytes.data(), bytes.size());
+  }
+  buffer_.append(bytes);
+  return true;
+}
+
+bool WriterFile::WriteAt(std::uint64_t offset, std::string_view bytes) {
+  if (!Flush()) return false;
+  const char* data = bytes.data();
+  std::size_t size = bytes.size();
+  while (size > 0) {
+    ssize_t n = pwrite(fd_, data, size, static_cast<off_t>(offset));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail("write", errno);
+    }
+    if (n == 0) return Fail("write", EIO);
+    data += n;
+    size -= static_cast<std::size_t>(n);
+    offset += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
+bool WriterFile::ReadAt(std::uint64_t offset, std::size_t count, std::string& out) {
+  out.resize(count);
+  std::size_t done = 0;
+  while (done < count) {
+    ssize_t n = pread(fd_, out.data() + done, count - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail("read", errno);
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  out.resize(done);
+  return true;
+}
+
+bool WriterFile::Commit() {
+  if (fd_ < 0) return Fail("write", EBADF);
+  bool ok = Flush();
+  if (ok && update_ && ftruncate(fd_, static_cast<off_t>(position_)) != 0)
+    ok = Fail("write", errno);
+  if (!ok) {
+    std::string why = error_;
+    Abort();
+    error_ = why;
+    return false;
+  }
+  int fd = fd_;
+  fd_ = -1;
+  if (close(fd) != 0) {
+    int err = errno;
+    if (!scratch_.empty()) unlink(scratch_.c_str());
+    scratch_.clear();
+    return Fail("close", err);
+  }
+  if (!scratch_.empty()) {
+    if (rename(scratch_.c_str(), path_.c_str()) != 0) {
+      int err = errno;
+      unlink(scratch_.c_str());
+      scratch_.clear();
+      return Fail("replace", err);
+    }
+    scratch_.clear();
+  }
+  return true;
+}
+
+void WriterFile::Abort() {
+  buffer_.clear();
+  if (fd_ < 0) return;
+  if (update_) {
+    // Put back what was there: the old tail and the old length.
+    position_ = start_;
+    if (!saved_tail_.empty()) WriteAll(saved_tail_.data(), saved_tail_.size());
+    if (ftruncate(fd_, static_cast<off_t>(original_size_)) != 0) {
+      // Nothing more can be done; the caller already reports a failure.
+    }
+  }
+  close(fd_);
+  fd_ = -1;
+  if (!scratch_.empty()) {
+    unlink(scratch_.c_str());
+    scratch_.clear();
+  }
+}
+
+}  // namespace ardentix

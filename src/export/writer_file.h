@@ -1,0 +1,75 @@
+// The file under a writer: one buffered stream per output with every write
+// and close checked, and two ways of opening that never lose the old content
+// when the export fails.
+//
+// - Replace: the new content goes to a scratch file in the output's folder
+//   (same mode bits as the old file, or the usual ones for a new file) and
+//   Commit renames it over the output. Abort removes the scratch file. A
+//   target that exists and is not a regular file (a device, a pipe) is
+//   written directly.
+// - Update: an existing file is written in place from a chosen offset.
+//   Abort puts back the bytes that were there and the old length.
+//
+// Failures return false; `error()` then holds "cannot <what> <path>: <reason>".
+#ifndef ARDENTIX_EXPORT_WRITER_FILE_H_
+#define ARDENTIX_EXPORT_WRITER_FILE_H_
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace ardentix {
+
+class WriterFile {
+ public:
+  WriterFile() = default;
+  WriterFile(const WriterFile&) = delete;
+  WriterFile& operator=(const WriterFile&) = delete;
+  ~WriterFile();  // aborts when neither Commit nor Abort ran
+
+  bool OpenReplace(const std::filesystem::path& path);
+  // Opens an existing regular file for reading and writing; `missing` is set
+  // (and false returned without an error) when there is no such file.
+  bool OpenUpdate(const std::filesystem::path& path, bool* missing = nullptr);
+
+  // Update mode: later appends start at `offset`; the bytes from there to
+  // the old end are kept so Abort can put them back.
+  bool StartAt(std::uint64_t offset);
+  std::uint64_t original_size() const { return original_size_; }
+
+  bool Append(std::string_view bytes);
+  bool WriteAt(std::uint64_t offset, std::string_view bytes);  // flushes first
+  bool ReadAt(std::uint64_t offset, std::size_t count, std::string& out);
+  std::uint64_t position() const { return position_ + buffer_.size(); }
+
+  // Flushes, cuts the file at the current position (update mode), closes,
+  // and renames the scratch file over the output (replace mode).
+  bool Commit();
+  // Drops everything written since the open.
+  void Abort();
+
+  bool is_open() const { return fd_ >= 0; }
+  const std::string& error() const { return error_; }
+
+ private:
+  bool Flush();
+  bool Fail(std::string_view what, int err);
+  bool WriteAll(const char* data, std::size_t size);
+
+  int fd_ = -1;
+  bool seekable_ = true;
+  bool update_ = false;
+  std::filesystem::path path_;     // the output
+  std::filesystem::path scratch_;  // replace mode: the file written
+  std::uint64_t position_ = 0;     // file offset of buffer_[0]
+  std::uint64_t original_size_ = 0;
+  std::uint64_t start_ = 0;
+  std::string saved_tail_;  // update mode: old bytes from start_ to the old end
+  std::string buffer_;
+  std::string error_;
+};
+
+}  // namespace ardentix
+
+#endif  // ARDENTIX_EXPORT_WRITER_FILE_H_
