@@ -1,11 +1,13 @@
 #include "export/odbc_writer.h"
 
+#include <locale.h>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
 
 #include <algorithm>
 #include <array>
+#include <clocale>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -169,6 +171,35 @@ class Statement {
  private:
   SQLHSTMT stmt_ = SQL_NULL_HSTMT;
 };
+
+// Some drivers (the PostgreSQL Unicode driver) turn UTF-16 values into text
+// through the C library's multibyte conversion, which in the "C" locale
+// knows ASCII only. The insert therefore runs with a UTF-8 character type
+// for this thread; nothing else of the program's locale changes.
+class Utf8CharacterType {
+ public:
+  Utf8CharacterType() {
+    utf8_ = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    if (utf8_) old_ = uselocale(utf8_);
+  }
+  ~Utf8CharacterType() {
+    if (utf8_) {
+      uselocale(old_);
+      freelocale(utf8_);
+    }
+  }
+  Utf8CharacterType(const Utf8CharacterType&) = delete;
+  Utf8CharacterType& operator=(const Utf8CharacterType&) = delete;
+
+ private:
+  locale_t utf8_ = nullptr;
+  locale_t old_ = nullptr;
+};
+
+SQLRETURN Execute(SQLHSTMT stmt) {
+  Utf8CharacterType utf8;
+  return SQLExecute(stmt);
+}
 
 // Reads column `n` of the current row as text ("" when NULL).
 std::string ColumnText(SQLHSTMT stmt, SQLUSMALLINT n) {
@@ -386,10 +417,10 @@ WriterStatus OdbcWriter::BindValues() {
     // Room for the characters and a terminator: 2 bytes each in UTF-16, up
     // to 3 in UTF-8 (windows-1252 has nothing beyond the 16-bit range).
     buffers_[i].assign((static_cast<std::size_t>(length) + 1) * (wide_ ? 2 : 3), 0);
-    SQLRETURN r = SQLBindParameter(st, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
-                                   wide_ ? SQL_C_WCHAR : SQL_C_CHAR, SQL_VARCHAR,
-                                   static_cast<SQLULEN>(length), 0, buffers_[i].data(),
-                                   static_cast<SQLLEN>(buffers_[i].size()), &lengths_[i]);
+    SQLRETURN r = SQLBindParameter(
+        st, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, wide_ ? SQL_C_WCHAR : SQL_C_CHAR,
+        wide_ ? SQL_WVARCHAR : SQL_VARCHAR, static_cast<SQLULEN>(length), 0, buffers_[i].data(),
+        static_cast<SQLLEN>(buffers_[i].size()), &lengths_[i]);
     if (!SQL_SUCCEEDED(r)) return OdbcFailed("binding the insert's values", SQL_HANDLE_STMT, st);
   }
   return WriterStatus::Ok();
@@ -533,7 +564,7 @@ WriterStatus OdbcWriter::WriteRow(std::span<const std::string> values, std::span
   }
   PutValue(0, RecidText(next_recid_));
   for (std::size_t i = 1; i < columns_.size(); ++i) PutValue(i, values[i - 1]);
-  SQLRETURN r = SQLExecute(insert_->get());
+  SQLRETURN r = Execute(insert_->get());
   if (!SQL_SUCCEEDED(r) && wide_ && rows_ == 0 &&
       Diagnostics(SQL_HANDLE_STMT, insert_->get()).rfind("[HYC00]", 0) == 0) {
     // The driver takes no UTF-16 parameters (the driver refuses before
@@ -546,7 +577,7 @@ WriterStatus OdbcWriter::WriteRow(std::span<const std::string> values, std::span
     }
     PutValue(0, RecidText(next_recid_));
     for (std::size_t i = 1; i < columns_.size(); ++i) PutValue(i, values[i - 1]);
-    r = SQLExecute(insert_->get());
+    r = Execute(insert_->get());
   }
   if (!SQL_SUCCEEDED(r)) {
     WriterStatus s = OdbcFailed("adding row " + std::to_string(rows_ + 1) + " to " + target_ +
