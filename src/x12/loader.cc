@@ -10,6 +10,10 @@
 #include <cstring>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/number.h"
 #include "common/text.h"
 #include "ui/meter.h"
@@ -91,18 +95,30 @@ std::optional<std::string> ReadPrefix(const fs::path& file, std::uint64_t offset
 
 constexpr std::size_t kPrefixBytes = 1 << 20;
 
-// True when some byte of [p, p + n) is below 32 (eight bytes at a time).
-bool AnyControl(const char* p, std::size_t n) {
-  std::size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    std::uint64_t x;
-    std::memcpy(&x, p + i, 8);
-    if (((x - 0x2020202020202020ULL) & ~x & 0x8080808080808080ULL) != 0) return true;
+// Exact comparison of a short id without a library call.
+template <std::size_t N>
+inline bool IdEquals(std::string_view id, const char (&literal)[N]) {
+  if (id.size() != N - 1) return false;
+  for (std::size_t i = 0; i + 1 < N; ++i) {
+    if (id[i] != literal[i]) return false;
   }
-  for (; i < n; ++i) {
-    if (static_cast<unsigned char>(p[i]) < 32) return true;
+  return true;
+}
+template <std::size_t N>
+inline bool IdBegins(std::string_view id, const char (&literal)[N]) {
+  if (id.size() < N - 1) return false;
+  for (std::size_t i = 0; i + 1 < N; ++i) {
+    if (id[i] != literal[i]) return false;
   }
-  return false;
+  return true;
+}
+
+// `t` begins with id + separator + qualifier ("NM1*41").
+template <std::size_t N, std::size_t M>
+inline bool BeginsQualified(std::string_view t, const char (&id)[N], char sep,
+                            const char (&qualifier)[M]) {
+  return t.size() >= N + M - 1 && IdBegins(t, id) && t[N - 1] == sep &&
+         IdBegins(t.substr(N), qualifier);
 }
 
 // Level of a segment id: a digit, kCurrent (the current level) or kNone.
@@ -110,7 +126,7 @@ constexpr int kLevelNone = -2;
 constexpr int kLevelCurrent = -1;
 int LevelOf(std::string_view id) {
   if (id.empty()) return kLevelNone;
-  auto is = [&](std::string_view p) { return id.starts_with(p); };
+  auto is = [&](const auto& p) { return IdBegins(id, p); };
   switch (id[0]) {
     case 'I':
       return (is("ISA") || is("IEA")) ? 1 : kLevelNone;
@@ -158,48 +174,35 @@ struct LabelDecision {
   LoopLabelId label = LoopLabelId::kNone;
 };
 
-// The loop-label patterns with the file's element separator in place of "*".
+// The loop-label tests, with the file's element separator in place of "*".
 struct LabelPatterns {
-  explicit LabelPatterns(char sep) {
-    auto make = [sep](std::string_view id, std::string_view q) {
-      std::string s(id);
-      s.push_back(sep);
-      s.append(q);
-      return s;
-    };
-    per_ic = make("PER", "IC");
-    nm1_41 = make("NM1", "41");
-    nm1_40 = make("NM1", "40");
-    nm1_85 = make("NM1", "85");
-    nm1_87 = make("NM1", "87");
-    ref_1c = make("REF", "1C");
-    nm1_il = make("NM1", "IL");
-    nm1_pr = make("NM1", "PR");
-    prv_pt = make("PRV", "PT");
-  }
-  std::string per_ic, nm1_41, nm1_40, nm1_85, nm1_87, ref_1c, nm1_il, nm1_pr, prv_pt;
+  explicit LabelPatterns(char separator) : sep(separator) {}
+  char sep;
 
   LabelDecision Decide(std::string_view t) const {
     if (t.empty()) return {};
-    auto is = [&](std::string_view p) { return t.starts_with(p); };
+    auto is = [&](const auto& p) { return IdBegins(t, p); };
+    auto q = [&](const auto& id, const auto& qualifier) {
+      return BeginsQualified(t, id, sep, qualifier);
+    };
     auto set = [](LoopLabelId id) { return LabelDecision{LabelRule::kSet, id}; };
     switch (t[0]) {
       case 'P':
-        if (is(per_ic)) return set(LoopLabelId::k1000A);
-        if (is(prv_pt)) return {LabelRule::kPrvPt, LoopLabelId::kNone};
+        if (q("PER", "IC")) return set(LoopLabelId::k1000A);
+        if (q("PRV", "PT")) return {LabelRule::kPrvPt, LoopLabelId::kNone};
         if (is("PAT")) return {LabelRule::kSubscriber, LoopLabelId::kNone};
         if (is("PRV")) return {LabelRule::kCurrent, LoopLabelId::kNone};
         return {};
       case 'N':
-        if (is(nm1_41)) return set(LoopLabelId::k1000A);
-        if (is(nm1_40)) return set(LoopLabelId::k1000B);
-        if (is(nm1_85) || is(nm1_87)) return set(LoopLabelId::k2010AA);
-        if (is(nm1_il)) return set(LoopLabelId::k2010BA);
-        if (is(nm1_pr)) return set(LoopLabelId::k2010BB);
+        if (q("NM1", "41")) return set(LoopLabelId::k1000A);
+        if (q("NM1", "40")) return set(LoopLabelId::k1000B);
+        if (q("NM1", "85") || q("NM1", "87")) return set(LoopLabelId::k2010AA);
+        if (q("NM1", "IL")) return set(LoopLabelId::k2010BA);
+        if (q("NM1", "PR")) return set(LoopLabelId::k2010BB);
         if (is("N3") || is("N4")) return {LabelRule::kCurrent, LoopLabelId::kNone};
         return {};
       case 'R':
-        if (is(ref_1c)) return set(LoopLabelId::k2010AA);
+        if (q("REF", "1C")) return set(LoopLabelId::k2010AA);
         return {};
       case 'C':
         if (is("CLM")) return set(LoopLabelId::k2300);
@@ -243,71 +246,100 @@ struct HlCounts {
   std::uint32_t subscriber = 0;  // S: HL03 "22"
 };
 
-void Number(SegmentList& list, const HlCounts& counts) {
-  const std::size_t n = list.size();
-  const char sep = list.delimiters().element;
-  SetKind kind = SetKind::kNone;
-  std::uint32_t set_no = 0, interchange_no = 0, file_no = 0, billing = 0;
+// Which HL03 opens an 837 claim unit, by the billing-provider rule over
+// the counts of the whole list; nullptr when none does.
+const char* UnitHl(const HlCounts& counts) {
   const std::uint32_t b = counts.billing, s = counts.subscriber;
-  // The 837 billing-provider rule: which HL03 opens a unit.
-  const char* unit_hl = nullptr;
-  if ((b > 1 && b != s) || b == 1) {
-    unit_hl = "22";
-  } else if (b > 1) {
-    unit_hl = "20";
-  }
-  std::vector<SegmentRecord>& records = list.records();
-  for (std::size_t i = 1; i < n; ++i) {
-    const std::string_view id = list.Id(i);
-    if (id == "ISA") {
-      kind = SetKind::kNone;
-      set_no = 0;
-      interchange_no = 0;
-    } else if (id == "ST") {
-      set_no = 0;
-      kind = SetKindOf(list.Element(i, 1));
+  if ((b > 1 && b != s) || b == 1) return "22";
+  if (b > 1) return "20";
+  return nullptr;
+}
+
+// The claim-unit counters, advanced one record at a time.
+class UnitCounter {
+ public:
+  explicit UnitCounter(const char* unit_hl) : unit_hl_(unit_hl) {}
+
+  // The numbers of the next record. `h3` is HL03 of an HL record.
+  ClaimRun Step(std::string_view id, std::string_view text, char sep, std::string_view h3) {
+    if (IdEquals(id, "ISA")) {
+      kind_ = SetKind::kNone;
+      set_no_ = 0;
+      interchange_no_ = 0;
+    } else if (IdEquals(id, "ST")) {
+      set_no_ = 0;
+      kind_ = SetKindOf(ElementAt(text, 1, sep));
+      if (kind_ == SetKind::k837) saw_837_ = true;
     }
     bool opens = false;
-    switch (kind) {
+    switch (kind_) {
       case SetKind::k837:
-        if (id.starts_with("HL")) {
-          const std::string_view h3 = ElementAt(list.Text(i), 3, sep);
-          if (LooseEquals(h3, "20")) ++billing;
-          opens = unit_hl != nullptr && LooseEquals(h3, unit_hl);
+        if (IdBegins(id, "HL")) {
+          if (LooseEquals(h3, "20")) ++billing_;
+          opens = unit_hl_ != nullptr && LooseEquals(h3, unit_hl_);
         }
         break;
       case SetKind::kSubscriber:
-        opens = id.starts_with("HL") && LooseEquals(ElementAt(list.Text(i), 3, sep), "22");
+        opens = IdBegins(id, "HL") && LooseEquals(h3, "22");
         break;
       case SetKind::k835:
-        opens = id.starts_with("CLP");
+        opens = IdBegins(id, "CLP");
         break;
       case SetKind::k997:
-        opens = id.starts_with("AK3") || id.starts_with("AK4");
+        opens = IdBegins(id, "AK3") || IdBegins(id, "AK4");
         break;
       case SetKind::k999:
-        opens = id.starts_with("IK3") || id.starts_with("IK4");
+        opens = IdBegins(id, "IK3") || IdBegins(id, "IK4");
         break;
       case SetKind::k864:
-        opens = id.starts_with("MSG");
+        opens = IdBegins(id, "MSG");
         break;
       case SetKind::kNone:
         break;
     }
     if (opens) {
-      ++set_no;
-      ++interchange_no;
-      ++file_no;
+      ++set_no_;
+      ++interchange_no_;
+      ++file_no_;
     }
     ClaimRun run;
-    if (set_no > 0) {
-      run.set = set_no;
-      run.file = file_no;
-      run.interchange = interchange_no;
+    if (set_no_ > 0) {
+      run.set = set_no_;
+      run.file = file_no_;
+      run.interchange = interchange_no_;
     }
-    run.billing = billing + 1;
-    records[i - 1].run = list.AddRun(run);
+    run.billing = billing_ + 1;
+    return run;
   }
+  bool saw_837() const { return saw_837_; }
+
+ private:
+  const char* unit_hl_;
+  SetKind kind_ = SetKind::kNone;
+  std::uint32_t set_no_ = 0, interchange_no_ = 0, file_no_ = 0, billing_ = 0;
+  bool saw_837_ = false;
+};
+
+// Numbers records 1..n-1 (the last record keeps no numbers).
+void Number(SegmentList& list, const HlCounts& counts) {
+  const std::size_t n = list.size();
+  const char sep = list.delimiters().element;
+  UnitCounter counter(UnitHl(counts));
+  RecordVector& records = list.records();
+  ClaimRun current;
+  std::uint32_t current_run = 0;
+  for (std::size_t i = 1; i < n; ++i) {
+    const std::string_view id = list.Id(i);
+    const std::string_view text = list.Text(i);
+    const std::string_view h3 = IdBegins(id, "HL") ? ElementAt(text, 3, sep) : std::string_view();
+    const ClaimRun run = counter.Step(id, text, sep, h3);
+    if (!(run == current) || i == 1) {
+      current = run;
+      current_run = list.AddRun(run);
+    }
+    records[i - 1].run = current_run;
+  }
+  if (n > 0) records[n - 1].run = 0;
 }
 
 HlCounts CountHl(const SegmentList& list) {
@@ -508,13 +540,39 @@ char DetectDelimiter(const fs::path& file, int which, std::uint64_t start) {
   }
 }
 
+namespace {
+
+// Number of bytes equal to `c` in [p, e).
+std::size_t CountByte(const char* p, const char* e, char c) {
+  std::size_t n = 0;
+#if defined(__SSE2__)
+  const __m128i v = _mm_set1_epi8(c);
+  while (e - p >= 16) {
+    // Up to 255 rounds of per-byte counters, then a horizontal sum.
+    __m128i acc = _mm_setzero_si128();
+    const std::ptrdiff_t rounds = std::min<std::ptrdiff_t>((e - p) / 16, 255);
+    for (std::ptrdiff_t r = 0; r < rounds; ++r, p += 16) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      acc = _mm_sub_epi8(acc, _mm_cmpeq_epi8(x, v));
+    }
+    const __m128i sums = _mm_sad_epu8(acc, _mm_setzero_si128());
+    n += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+         static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+  }
+#endif
+  for (; p < e; ++p) n += *p == c;
+  return n;
+}
+
+}  // namespace
+
 std::size_t CountSegments(std::string_view bytes, std::uint64_t start, std::uint64_t end,
                           char terminator) {
   if (end == 0 || end > bytes.size()) end = bytes.size();
   if (start >= end) return 0;
   const char* p = bytes.data() + start;
   const char* const e = bytes.data() + end;
-  std::size_t n = static_cast<std::size_t>(std::count(p, e, terminator));
+  std::size_t n = CountByte(p, e, terminator);
   if (n == 0) return 0;
   // Text after the last terminator is a final segment without terminator.
   const char* last = e;
@@ -537,6 +595,239 @@ std::size_t CountSegments(const fs::path& file, std::uint64_t start, char termin
   return CountSegments(bytes, isa ? *isa : start, 0, terminator);
 }
 
+namespace {
+
+// Positions of the terminators, element separators and dropped control
+// bytes of one 64-byte block, one bit per byte.
+struct BlockMasks {
+  std::uint64_t term = 0;
+  std::uint64_t sep = 0;
+  std::uint64_t ctrl = 0;
+};
+
+class BlockClassifier {
+ public:
+  explicit BlockClassifier(const X12Delimiters& d) : d_(d) {
+    keep_.fill(false);
+    for (char c : {d.element, d.component, d.repetition}) {
+      if (c != 0 && static_cast<unsigned char>(c) < 32) {
+        keep_[static_cast<unsigned char>(c)] = true;
+        keeps_control_ = true;
+      }
+    }
+  }
+
+  // Classifies the 64 bytes at `p` (all readable).
+  BlockMasks Classify(const char* p) const {
+    BlockMasks m;
+#if defined(__SSE2__)
+    const __m128i vt = _mm_set1_epi8(d_.terminator);
+    const __m128i vs = _mm_set1_epi8(d_.element);
+    const __m128i v31 = _mm_set1_epi8(31);
+    for (int k = 0; k < 4; ++k) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+      const auto shift = static_cast<unsigned>(16 * k);
+      m.term |= static_cast<std::uint64_t>(
+                    static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, vt))))
+                << shift;
+      m.sep |= static_cast<std::uint64_t>(
+                   static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, vs))))
+               << shift;
+      m.ctrl |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(
+                    _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(x, v31), x))))
+                << shift;
+    }
+#else
+    for (unsigned i = 0; i < 64; ++i) {
+      const char c = p[i];
+      m.term |= static_cast<std::uint64_t>(c == d_.terminator) << i;
+      m.sep |= static_cast<std::uint64_t>(c == d_.element) << i;
+      m.ctrl |= static_cast<std::uint64_t>(static_cast<unsigned char>(c) < 32) << i;
+    }
+#endif
+    m.ctrl &= ~m.term;
+    if (keeps_control_) {
+      for (unsigned i = 0; i < 64; ++i) {
+        if (keep_[static_cast<unsigned char>(p[i])]) m.ctrl &= ~(std::uint64_t{1} << i);
+      }
+    }
+    return m;
+  }
+
+ private:
+  X12Delimiters d_;
+  std::array<bool, 256> keep_;
+  bool keeps_control_ = false;
+};
+
+// Bits lo..hi-1 set (0 <= lo <= hi <= 64).
+inline std::uint64_t BitRange(unsigned lo, unsigned hi) {
+  const std::uint64_t upto = hi >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << hi) - 1;
+  return lo >= 64 ? 0 : upto & (~std::uint64_t{0} << lo);
+}
+
+// Builds the records of one load.
+class RecordBuilder {
+ public:
+  RecordBuilder(SegmentList& list, char* base, const X12Delimiters& d)
+      : list_(list), records_(list.records()), base_(base), d_(d), patterns_(d.element) {
+    drop_.fill(false);
+    for (int c = 0; c < 32; ++c) drop_[static_cast<std::size_t>(c)] = true;
+    for (char c : {d.element, d.component, d.repetition}) {
+      if (c != 0) drop_[static_cast<unsigned char>(c)] = false;
+    }
+  }
+
+  // One segment: bytes [s, e) of the buffer; `first_sep` is the position of
+  // its first element separator (or kNoPosition) and `last_ctrl` that of its
+  // last dropped control byte (or kNoPosition).
+  void Add(std::size_t s, std::size_t e, std::size_t first_sep, std::size_t last_ctrl) {
+    while (s < e && Dropped(base_[s])) ++s;
+    std::size_t moved_id = kNoPosition;
+    if (last_ctrl != kNoPosition && last_ctrl >= s) {
+      Compact(s, e, moved_id);
+      const void* hit = s < e ? std::memchr(base_ + s, d_.element, e - s) : nullptr;
+      first_sep =
+          hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - base_) : kNoPosition;
+    } else if (first_sep != kNoPosition && first_sep >= e) {
+      first_sep = kNoPosition;
+    }
+    Emit(s, e, first_sep);
+    if (moved_id != kNoPosition && first_sep != kNoPosition) {
+      list_.SetIdFileOffset(records_.size(), moved_id);
+    }
+  }
+
+  const HlCounts& hl() const { return hl_; }
+  bool saw_837() const { return counter_.saw_837(); }
+
+ private:
+  bool Dropped(char c) const { return drop_[static_cast<unsigned char>(c)]; }
+
+  // Squeezes the dropped bytes out of [s, e); the text stays inside its own
+  // range and its first byte stays in place.
+  void Compact(std::size_t s, std::size_t& e, std::size_t& moved_id) {
+    while (e > s && Dropped(base_[e - 1])) --e;
+    std::size_t w = s;
+    while (w < e && !Dropped(base_[w])) ++w;
+    if (w >= e) return;
+    std::size_t first_letter = s;
+    while (first_letter < e && (base_[first_letter] == ' ' || Dropped(base_[first_letter]))) {
+      ++first_letter;
+    }
+    if (first_letter > w) moved_id = first_letter;
+    for (std::size_t r = w; r < e; ++r) {
+      if (!Dropped(base_[r])) base_[w++] = base_[r];
+    }
+    e = w;
+  }
+
+  void Emit(std::size_t s, std::size_t e, std::size_t sep) {
+    const char* text = base_ + s;
+    const std::size_t len = e - s;
+    SegmentRecord rec;
+    rec.pos_lo = static_cast<std::uint32_t>(s);
+    rec.pos_hi = static_cast<std::uint8_t>(static_cast<std::uint64_t>(s) >> 32);
+    rec.length = static_cast<std::uint32_t>(std::min<std::size_t>(len, UINT32_MAX));
+    std::size_t lead = 0;
+    while (lead < len && text[lead] == ' ') ++lead;
+    if (sep != kNoPosition) {
+      const std::size_t sep_at = sep - s;
+      const std::size_t a = std::min(lead, sep_at);
+      std::size_t b = sep_at;
+      while (b > a && text[b - 1] == ' ') --b;
+      const std::string_view id(text + a, b - a);
+      if (a >= 255 || b - a >= 255) {
+        rec.id_begin = 255;
+        rec.id_length = 255;
+      } else {
+        rec.id_begin = static_cast<std::uint8_t>(a);
+        rec.id_length = static_cast<std::uint8_t>(b - a);
+      }
+      const int level = LevelOf(id);
+      if (level >= 0) {
+        current_level_ = level;
+        rec.level = static_cast<std::uint32_t>(level) + 1;
+      } else if (level == kLevelCurrent) {
+        rec.level = static_cast<std::uint32_t>(current_level_) + 1;
+      }
+      std::string_view h3;
+      if (IdBegins(id, "HL")) {
+        h3 = ElementAt(std::string_view(text, len), 3, d_.element);
+        if (LooseEquals(h3, "20")) ++hl_.billing;
+        if (LooseEquals(h3, "22")) ++hl_.subscriber;
+      }
+      Count(rec, id, std::string_view(text, len), h3);
+    } else {
+      Count(rec, {}, std::string_view(text, len), {});
+    }
+    // Loop label, decided on the text without its indentation.
+    const LabelDecision decision = patterns_.Decide(std::string_view(text + lead, len - lead));
+    if (decision.rule != LabelRule::kNone) Label(rec, decision);
+    records_.push_back(rec);
+  }
+
+  // Claim-unit numbers, counted as the records come. 837 units are counted
+  // from subscriber levels; the loader numbers again when the billing-
+  // provider rule of the whole file turns out to differ.
+  void Count(SegmentRecord& rec, std::string_view id, std::string_view text, std::string_view h3) {
+    const ClaimRun run = counter_.Step(id, text, d_.element, h3);
+    if (!(run == current_) || records_.empty()) {
+      current_ = run;
+      current_run_ = list_.AddRun(run);
+    }
+    rec.run = current_run_;
+  }
+
+  void Label(SegmentRecord& rec, const LabelDecision& decision) {
+    const bool after_hl = !records_.empty() &&
+                          records_.back().loop == static_cast<std::uint8_t>(LoopLabelId::kHlDashes);
+    switch (decision.rule) {
+      case LabelRule::kNone:
+        break;
+      case LabelRule::kSet:
+        current_loop_ = decision.label;
+        rec.loop = static_cast<std::uint8_t>(decision.label);
+        break;
+      case LabelRule::kDashes:
+        rec.loop = static_cast<std::uint8_t>(LoopLabelId::kHlDashes);
+        break;
+      case LabelRule::kCurrent:
+        rec.loop = static_cast<std::uint8_t>(current_loop_);
+        break;
+      case LabelRule::kPrvPt:
+        if (after_hl) {
+          rec.loop = static_cast<std::uint8_t>(LoopLabelId::k2000A);
+          records_.back().loop = rec.loop;
+        } else {
+          rec.loop = static_cast<std::uint8_t>(current_loop_);
+        }
+        break;
+      case LabelRule::kSubscriber:
+        if (after_hl) {
+          rec.loop = static_cast<std::uint8_t>(LoopLabelId::k2000B);
+          records_.back().loop = rec.loop;
+        }
+        break;
+    }
+  }
+
+  SegmentList& list_;
+  RecordVector& records_;
+  char* base_;
+  X12Delimiters d_;
+  LabelPatterns patterns_;
+  std::array<bool, 256> drop_;
+  int current_level_ = 0;
+  LoopLabelId current_loop_ = LoopLabelId::kNone;
+  HlCounts hl_;
+  UnitCounter counter_{"22"};
+  ClaimRun current_;
+  std::uint32_t current_run_ = 0;
+};
+
+}  // namespace
+
 SegmentList LoadSegments(std::shared_ptr<X12Buffer> buffer, std::size_t count,
                          const X12Delimiters& d, const LoadOptions& options) {
   SegmentList list(buffer, d);
@@ -550,17 +841,8 @@ SegmentList LoadSegments(std::shared_ptr<X12Buffer> buffer, std::size_t count,
   std::size_t p = static_cast<std::size_t>(std::min<std::uint64_t>(options.start, end));
   if (const auto isa = FindInterchange(std::string_view(buffer->data(), end), p)) p = *isa;
 
-  std::vector<SegmentRecord>& records = list.records();
+  RecordVector& records = list.records();
   records.reserve(count);
-
-  // Bytes below 32 are dropped from segment text unless they are delimiters.
-  std::array<bool, 256> drop{};
-  for (int c = 0; c < 32; ++c) drop[static_cast<std::size_t>(c)] = true;
-  drop[static_cast<unsigned char>(d.element)] = false;
-  drop[static_cast<unsigned char>(d.component)] = false;
-  if (d.repetition != 0) drop[static_cast<unsigned char>(d.repetition)] = false;
-  auto dropped = [&drop](char c) { return drop[static_cast<unsigned char>(c)]; };
-
   std::optional<ui::ScopedMeter> meter;
   if (!options.meter_name.empty() && options.start == 0) {
     meter.emplace("Loading File " + options.meter_name, "Please Wait..");
@@ -569,120 +851,64 @@ SegmentList LoadSegments(std::shared_ptr<X12Buffer> buffer, std::size_t count,
   std::size_t next_meter = p;
   constexpr std::size_t kMeterStep = 1 << 20;
 
-  const LabelPatterns patterns(d.element);
   char* const base = buffer->data();
-  int current_level = 0;
-  LoopLabelId current_loop = LoopLabelId::kNone;
-  HlCounts hl;
-
-  while (records.size() < count && p < end) {
-    const void* hit = std::memchr(base + p, d.terminator, end - p);
-    const std::size_t seg_end =
-        hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - base) : end;
-    const std::size_t next = hit ? seg_end + 1 : end;
-    std::size_t s = p;
-    while (s < seg_end && dropped(base[s])) ++s;
-    std::size_t e = seg_end;
-    while (e > s && dropped(base[e - 1])) --e;
-    std::size_t moved_id = kNoPosition;  // original offset of an id that moved
-    if (AnyControl(base + s, e - s)) {
-      std::size_t w = s;
-      while (w < e && !dropped(base[w])) ++w;
-      if (w < e) {
-        // Squeeze the dropped bytes out; the text stays inside its own range.
-        std::size_t first_letter = s;
-        while (first_letter < e && (base[first_letter] == ' ' || dropped(base[first_letter]))) {
-          ++first_letter;
-        }
-        if (first_letter > w) moved_id = first_letter;
-        for (std::size_t r = w; r < e; ++r) {
-          if (!dropped(base[r])) base[w++] = base[r];
-        }
-        e = w;
-      }
+  RecordBuilder builder(list, base, d);
+  const BlockClassifier classifier(d);
+  // The open segment: where it began, its first separator, its last
+  // dropped control byte.
+  std::size_t seg_start = p;
+  std::size_t first_sep = kNoPosition;
+  std::size_t last_ctrl = kNoPosition;
+  char tail[64];
+  for (std::size_t block = p; block < end && records.size() < count; block += 64) {
+    const std::size_t valid = std::min<std::size_t>(64, end - block);
+    BlockMasks m;
+    if (valid == 64) {
+      m = classifier.Classify(base + block);
+    } else {
+      std::memset(tail, 'A', sizeof tail);
+      std::memcpy(tail, base + block, valid);
+      m = classifier.Classify(tail);
     }
-    const char* text = base + s;
-    const std::size_t len = e - s;
-    SegmentRecord rec;
-    rec.pos_lo = static_cast<std::uint32_t>(s);
-    rec.pos_hi = static_cast<std::uint8_t>(static_cast<std::uint64_t>(s) >> 32);
-    rec.length = static_cast<std::uint32_t>(std::min<std::size_t>(len, UINT32_MAX));
-    const void* sep_hit = len == 0 ? nullptr : std::memchr(text, d.element, len);
-    std::string_view id;
-    if (sep_hit != nullptr) {
-      const std::size_t sep_at = static_cast<std::size_t>(static_cast<const char*>(sep_hit) - text);
-      std::size_t a = 0;
-      while (a < sep_at && text[a] == ' ') ++a;
-      std::size_t b = sep_at;
-      while (b > a && text[b - 1] == ' ') --b;
-      id = std::string_view(text + a, b - a);
-      if (a >= 255 || b - a >= 255) {
-        rec.id_begin = 255;
-        rec.id_length = 255;
-      } else {
-        rec.id_begin = static_cast<std::uint8_t>(a);
-        rec.id_length = static_cast<std::uint8_t>(b - a);
+    unsigned cur = 0;  // bits below `cur` belong to segments already handled
+    std::uint64_t terms = m.term & BitRange(0, static_cast<unsigned>(valid));
+    while (terms != 0 && records.size() < count) {
+      const auto bit = static_cast<unsigned>(__builtin_ctzll(terms));
+      const std::uint64_t range = BitRange(cur, bit);
+      if (first_sep == kNoPosition && (m.sep & range) != 0) {
+        first_sep = block + static_cast<unsigned>(__builtin_ctzll(m.sep & range));
       }
-      const int level = LevelOf(id);
-      if (level >= 0) {
-        current_level = level;
-        rec.level = static_cast<std::uint32_t>(level) + 1;
-      } else if (level == kLevelCurrent) {
-        rec.level = static_cast<std::uint32_t>(current_level) + 1;
+      if ((m.ctrl & range) != 0) {
+        last_ctrl = block + 63 - static_cast<unsigned>(__builtin_clzll(m.ctrl & range));
       }
-      if (id.starts_with("HL")) {
-        const std::string_view h3 = ElementAt(std::string_view(text, len), 3, d.element);
-        if (LooseEquals(h3, "20")) ++hl.billing;
-        if (LooseEquals(h3, "22")) ++hl.subscriber;
-      }
+      builder.Add(seg_start, block + bit, first_sep, last_ctrl);
+      seg_start = block + bit + 1;
+      first_sep = kNoPosition;
+      last_ctrl = kNoPosition;
+      cur = bit + 1;
+      terms &= terms - 1;
     }
-    // Loop label, decided on the text without its indentation.
-    std::string_view t(text, len);
-    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
-    const LabelDecision decision = patterns.Decide(t);
-    const bool after_hl = !records.empty() &&
-                          records.back().loop == static_cast<std::uint8_t>(LoopLabelId::kHlDashes);
-    switch (decision.rule) {
-      case LabelRule::kNone:
-        break;
-      case LabelRule::kSet:
-        current_loop = decision.label;
-        rec.loop = static_cast<std::uint8_t>(decision.label);
-        break;
-      case LabelRule::kDashes:
-        rec.loop = static_cast<std::uint8_t>(LoopLabelId::kHlDashes);
-        break;
-      case LabelRule::kCurrent:
-        rec.loop = static_cast<std::uint8_t>(current_loop);
-        break;
-      case LabelRule::kPrvPt:
-        if (after_hl) {
-          rec.loop = static_cast<std::uint8_t>(LoopLabelId::k2000A);
-          records.back().loop = rec.loop;
-        } else {
-          rec.loop = static_cast<std::uint8_t>(current_loop);
-        }
-        break;
-      case LabelRule::kSubscriber:
-        if (after_hl) {
-          rec.loop = static_cast<std::uint8_t>(LoopLabelId::k2000B);
-          records.back().loop = rec.loop;
-        }
-        break;
+    const std::uint64_t rest = BitRange(cur, static_cast<unsigned>(valid));
+    if (first_sep == kNoPosition && (m.sep & rest) != 0) {
+      first_sep = block + static_cast<unsigned>(__builtin_ctzll(m.sep & rest));
     }
-    records.push_back(rec);
-    if (moved_id != kNoPosition && sep_hit != nullptr) {
-      list.SetIdFileOffset(records.size(), moved_id);
+    if ((m.ctrl & rest) != 0) {
+      last_ctrl = block + 63 - static_cast<unsigned>(__builtin_clzll(m.ctrl & rest));
     }
-    p = next;
-    if (meter && p >= next_meter) {
-      meter->Update(p - first, end - first);
-      next_meter = p + kMeterStep;
+    if (meter && block >= next_meter) {
+      meter->Update(block - first, end - first);
+      next_meter = block + kMeterStep;
     }
   }
+  // A final segment without terminator.
+  if (records.size() < count && seg_start < end) builder.Add(seg_start, end, first_sep, last_ctrl);
   if (meter) meter->Update(1, 1);
-  records.resize(count);  // records the file did not reach stay empty
-  Number(list, hl);
+  records.resize(count);                         // records the file did not reach stay empty
+  if (!records.empty()) records.back().run = 0;  // the last record is not numbered
+  const char* unit_hl = UnitHl(builder.hl());
+  if (builder.saw_837() && (unit_hl == nullptr || std::string_view(unit_hl) != "22")) {
+    Number(list, builder.hl());
+  }
   return list;
 }
 
@@ -702,8 +928,14 @@ ClaimIndex BuildClaimIndex(const SegmentList& list, int mode) {
   std::vector<std::uint32_t> starts{1};
   if (mode < 1 || mode > 3) return ClaimIndex(std::move(starts));
   std::uint32_t k = 1;
-  const std::size_t n = list.size();
+  const RecordVector& records = list.records();
+  const std::size_t n = records.size();
+  std::uint32_t previous_run = UINT32_MAX;
   for (std::size_t i = 1; i < n; ++i) {
+    // Records of one run share their numbers: only a new run can match.
+    const std::uint32_t run_no = records[i - 1].run;
+    if (run_no == previous_run) continue;
+    previous_run = run_no;
     const ClaimRun& run = list.Run(i);
     const std::uint32_t v = mode == 1 ? run.file : mode == 2 ? run.set : run.interchange;
     if (v != k) continue;

@@ -1,13 +1,42 @@
 #include "x12/segment_list.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <new>
 
 #include "common/number.h"
 #include "common/text.h"
 #include "x12/access.h"
 
 namespace ardentix::x12 {
+
+namespace {
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t kLargeBlock = std::size_t{4} << 20;
+}  // namespace
+
+void* AllocateLarge(std::size_t bytes) {
+  if (bytes < kLargeBlock) return ::operator new(bytes);
+  const std::size_t rounded = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+  void* p = std::aligned_alloc(kHugePage, rounded);
+  if (p == nullptr) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+  ::madvise(p, rounded, MADV_HUGEPAGE);
+#endif
+  return p;
+}
+
+void FreeLarge(void* p, std::size_t bytes) noexcept {
+  if (p == nullptr) return;
+  if (bytes < kLargeBlock) {
+    ::operator delete(p);
+  } else {
+    std::free(p);
+  }
+}
 
 const SegmentRecord SegmentList::kEmptyRecord{};
 

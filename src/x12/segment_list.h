@@ -31,25 +31,51 @@
 
 namespace ardentix::x12 {
 
+// Memory for large arrays (the file buffer, the records). Blocks of several
+// megabytes are asked for in huge pages where the system offers them: on
+// machines where every page fault is costly this cuts the time to touch a
+// 100 MB buffer from hundreds of milliseconds to a few.
+void* AllocateLarge(std::size_t bytes);
+void FreeLarge(void* p, std::size_t bytes) noexcept;
+
+template <typename T>
+struct LargeAllocator {
+  using value_type = T;
+  LargeAllocator() = default;
+  template <typename U>
+  LargeAllocator(const LargeAllocator<U>&) {}
+  T* allocate(std::size_t n) { return static_cast<T*>(AllocateLarge(n * sizeof(T))); }
+  void deallocate(T* p, std::size_t n) noexcept { FreeLarge(p, n * sizeof(T)); }
+  template <typename U>
+  bool operator==(const LargeAllocator<U>&) const {
+    return true;
+  }
+};
+
 // The bytes of one file. The loader compacts segment texts in place (bytes
 // below 32 that are not delimiters are squeezed out), so after loading the
 // buffer holds every segment text contiguously at its record's position.
 class X12Buffer {
  public:
-  explicit X12Buffer(std::size_t size) : data_(new char[size == 0 ? 1 : size]), size_(size) {}
+  explicit X12Buffer(std::size_t size)
+      : data_(static_cast<char*>(AllocateLarge(size == 0 ? 1 : size))),
+        capacity_(size == 0 ? 1 : size),
+        size_(size) {}
+  ~X12Buffer() { FreeLarge(data_, capacity_); }
   X12Buffer(const X12Buffer&) = delete;
   X12Buffer& operator=(const X12Buffer&) = delete;
-  char* data() { return data_.get(); }
-  const char* data() const { return data_.get(); }
+  char* data() { return data_; }
+  const char* data() const { return data_; }
   std::size_t size() const { return size_; }
   // Shrinks the visible size (a file that got shorter while it was read).
   void Truncate(std::size_t size) {
     if (size < size_) size_ = size;
   }
-  std::string_view view() const { return {data_.get(), size_}; }
+  std::string_view view() const { return {data_, size_}; }
 
  private:
-  std::unique_ptr<char[]> data_;
+  char* data_;
+  std::size_t capacity_;
   std::size_t size_;
 };
 
@@ -108,10 +134,12 @@ struct ClaimRun {
   bool operator==(const ClaimRun&) const = default;
 };
 
+using RecordVector = std::vector<SegmentRecord, LargeAllocator<SegmentRecord>>;
+
 class SegmentList {
  public:
   SegmentList();
-  // `count` empty records over `buffer` (the loader's starting point).
+  // An empty list over `buffer` (the loader's starting point).
   SegmentList(std::shared_ptr<X12Buffer> buffer, X12Delimiters delimiters);
 
   // Record count N. Records are numbered 1..N.
@@ -212,8 +240,8 @@ class SegmentList {
   void AppendEmpty() { records_.emplace_back(); }
 
   // --- loader interface ----------------------------------------------------
-  std::vector<SegmentRecord>& records() { return records_; }
-  const std::vector<SegmentRecord>& records() const { return records_; }
+  RecordVector& records() { return records_; }
+  const RecordVector& records() const { return records_; }
   // Appends a run and returns its number (reusing the last run when equal).
   std::uint32_t AddRun(const ClaimRun& run);
   const ClaimRun& Run(std::size_t i) const { return runs_[Record(i).run]; }
@@ -234,7 +262,7 @@ class SegmentList {
 
   std::shared_ptr<X12Buffer> buffer_;
   X12Delimiters delimiters_;
-  std::vector<SegmentRecord> records_;
+  RecordVector records_;
   std::vector<ClaimRun> runs_;  // runs_[0]: every field empty
   std::vector<Notes> notes_;
   // (record number, id offset) for records whose id moved; sorted.

@@ -1,0 +1,38 @@
+#!/bin/sh
+# Builds the benchmarks, generates their large input files and prints the
+# figures. Usage: bench/run.sh [SIZE_MB]   (default 100)
+#
+# Inputs go to $ARDENTIX_BENCH_DIR (default /tmp/ardentix-bench) and are
+# generated once per size. Each benchmark prints its own lines; add new
+# ones in the "benchmarks" section below.
+set -eu
+cd "$(dirname "$0")/.."
+size=${1:-100}
+data=${ARDENTIX_BENCH_DIR:-/tmp/ardentix-bench}
+build=${ARDENTIX_BENCH_BUILD:-build-bench}
+mkdir -p "$data"
+
+echo "== building benchmarks in $build"
+cmake -S . -B "$build" -G Ninja -DARDENTIX_TESTS=OFF -DARDENTIX_BENCH=ON \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Every executable defined in bench/CMakeLists.txt.
+targets=$(sed -n 's/^ *add_executable(\([A-Za-z0-9_]*\).*/\1/p' bench/CMakeLists.txt)
+ninja -C "$build" -j2 $targets >/dev/null
+
+# Inputs: generated 5010 files of the given size.
+input() {  # input TYPE -> path of the generated file
+  f="$data/${1}_${size}mb.x12"
+  if [ ! -s "$f" ]; then
+    "$build/bench/gen_x12" "$1" "$size" "$f" >/dev/null
+  fi
+  echo "$f"
+}
+
+echo "== benchmarks ($(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg))"
+# --- X12 load against a plain split pass ----------------------------------
+if [ -x "$build/bench/load_bench" ]; then
+  for type in 837p 835; do
+    echo "-- load $type"
+    "$build/bench/load_bench" "$(input $type)" --repeat 5
+  done
+fi
