@@ -1,13 +1,21 @@
 # The output writers: comma-separated, XML, dBASE and, when unixODBC is
 # installed, ODBC. Included by this folder's CMakeLists.txt.
-set(ARDENTIX_WRITER_SOURCES writers.cc writer_file.cc csv_writer.cc xml_writer.cc dbf_writer.cc)
+set(ARDENTIX_WRITER_SOURCES writers.cc writer_file.cc csv_writer.cc xml_writer.cc dbf_writer.cc
+    odbc_writer_common.cc)
 
-find_package(PkgConfig QUIET)
-if(PkgConfig_FOUND)
-  pkg_check_modules(ARDENTIX_ODBC QUIET IMPORTED_TARGET odbc)
+option(ARDENTIX_ODBC "Build the ODBC writer (needs unixODBC)" ON)
+set(ARDENTIX_ODBC_LIBRARY "")
+if(NOT ARDENTIX_ODBC)
+  # Built without ODBC on request.
+else()
+  find_package(PkgConfig QUIET)
+  if(PkgConfig_FOUND)
+    pkg_check_modules(ARDENTIX_ODBC_PC QUIET IMPORTED_TARGET odbc)
+  endif()
 endif()
-if(TARGET PkgConfig::ARDENTIX_ODBC)
-  set(ARDENTIX_ODBC_LIBRARY PkgConfig::ARDENTIX_ODBC)
+if(NOT ARDENTIX_ODBC)
+elseif(TARGET PkgConfig::ARDENTIX_ODBC_PC)
+  set(ARDENTIX_ODBC_LIBRARY PkgConfig::ARDENTIX_ODBC_PC)
 else()
   find_path(ARDENTIX_ODBC_INCLUDE sqlext.h)
   find_library(ARDENTIX_ODBC_LIB odbc)
@@ -24,13 +32,16 @@ if(ARDENTIX_ODBC_LIBRARY)
   ardentix_library(export_writers
     SOURCES ${ARDENTIX_WRITER_SOURCES} odbc_writer.cc
     DEPS common export_catalogue ${ARDENTIX_ODBC_LIBRARY})
-  target_compile_definitions(export_writers PRIVATE ARDENTIX_HAVE_ODBC=1)
 else()
-  message(WARNING "Export writers: unixODBC not found (Debian package unixodbc-dev); "
-                  "building without the ODBC writer: ODBC exports will fail with a message")
+  message(WARNING "Export writers: unixODBC not found (Debian package unixodbc-dev) or "
+                  "ARDENTIX_ODBC is OFF; building without the ODBC writer: ODBC exports "
+                  "will fail with a message")
   ardentix_library(export_writers
     SOURCES ${ARDENTIX_WRITER_SOURCES}
     DEPS common export_catalogue)
+endif()
+if(ARDENTIX_ODBC_LIBRARY)
+  target_compile_definitions(export_writers PRIVATE ARDENTIX_HAVE_ODBC=1)
 endif()
 
 ardentix_test(export_writers_test

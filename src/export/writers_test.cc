@@ -193,6 +193,7 @@ TEST(XmlWriter, WritesEveryCharacterInTheDeclaredEncoding) {
       {"UTF-16", "ISO-8859-1", "\xC9&#8364;\xA4", true},        // not ASCII-compatible
       {"NO-SUCH-CODESET", "ISO-8859-1", "\xC9&#8364;\xA4", true},
       {"UTF-8\"?><x", "ISO-8859-1", "\xC9&#8364;\xA4", true},  // not a name
+      {"UTF 8", "ISO-8859-1", "\xC9&#8364;\xA4", true},
   };
   const bool lint = testing::HaveProgram("xmllint");
   for (const EncodingCase& c : cases) {

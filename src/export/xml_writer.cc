@@ -119,10 +119,11 @@ bool BuildByteMap(std::string_view encoding, ByteMap& map) {
       map.same[b] = true;
     }
   }
+  // The name goes into the declaration as it is, so it must be a valid one.
+  if (!ValidEncodingName(encoding)) return false;
   const Encoding kind = Classify(encoding);
   std::unique_ptr<Iconv> conv;
   if (kind == Encoding::kOther) {
-    if (!ValidEncodingName(encoding)) return false;
     conv = std::make_unique<Iconv>(encoding);
     if (!conv->ok()) return false;
     // Only encodings that write ASCII as ASCII can carry the markup as it is.
