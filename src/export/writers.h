@@ -77,10 +77,10 @@ struct WriterOptions {
   // content; empty means ",").
   bool header = false;
   std::string separator = ",";
-  // At most this many columns (0: no limit). Comma-separated lines longer
-  // than the limit hold the first `column_limit` values followed by one
-  // separator; dBASE and ODBC writers use the first `column_limit` columns
-  // (ODBC: after SQLRECID).
+  // At most this many columns (0: no limit). Comma-separated lines (the
+  // header too) longer than the limit hold the first `column_limit` values
+  // followed by one separator; dBASE and ODBC writers use the first
+  // `column_limit` columns (ODBC: after SQLRECID); XML ignores it.
   std::size_t column_limit = 0;
   // Comma-separated and XML: keep the existing file and add to it (MF). A
   // comma-separated file that is not empty gets no second header line; an
@@ -89,7 +89,9 @@ struct WriterOptions {
 
   // XML.
   XmlRecordLayout xml_layout = XmlRecordLayout::k837;
-  bool drop_empty_fields = false;           // leave out elements whose value is blank
+  // Leave out elements whose value is blank once cleaned (837 with
+  // "XML=DROPEMPTYFIELDS"; the writer applies it to any layout it is given).
+  bool drop_empty_fields = false;
   std::string xml_encoding = "ISO-8859-1";  // the xmlencoding= setting
 
   // dBASE: an output file name beginning with a digit gets the prefix "a_"
