@@ -451,7 +451,8 @@ std::size_t LeadingNoise(std::string_view bytes) {
 
 bool StartsWithIsa(std::string_view bytes) {
   const std::size_t p = LeadingNoise(bytes);
-  return bytes.size() >= p + 3 && EqualsNoCase(bytes.substr(p, 3), "ISA");
+  const auto isa = FindInterchange(bytes.substr(0, std::min(bytes.size(), p + 4)), p);
+  return isa && *isa == p;
 }
 
 bool StartsWithIsa(const fs::path& file) {

@@ -59,7 +59,8 @@ std::optional<std::size_t> FindInterchange(std::string_view bytes, std::size_t f
 // Length of a UTF-8 byte-order mark and white space (blank, tab, CR, LF) at
 // the start of the bytes.
 std::size_t LeadingNoise(std::string_view bytes);
-// True when the bytes, after LeadingNoise, begin with "ISA" in any case.
+// True when the bytes, after LeadingNoise, begin with an interchange header
+// ("ISA" in any case followed by a separator).
 bool StartsWithIsa(std::string_view bytes);
 bool StartsWithIsa(const fs::path& file);
 // True when the interchange at `isa` has a blank where its element separator

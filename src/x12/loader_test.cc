@@ -80,6 +80,9 @@ TEST(DetectDelimitersTest, FileFormsSkipLeadingTextAndReportMissingFiles) {
   EXPECT_TRUE(
       ui->HasLine("message: Error: " + (dir / "missing.x12").string() + " File Not Found (2)"));
   EXPECT_FALSE(StartsWithIsa(dir / "missing.x12"));
+  EXPECT_TRUE(StartsWithIsa(std::string_view("\r\n  isa*00")));
+  EXPECT_FALSE(StartsWithIsa(std::string_view("ISAAC*00")));
+  EXPECT_FALSE(StartsWithIsa(std::string_view("ISA")));
 }
 
 TEST(CountSegmentsTest, CountsTerminatorsAndAFinalUnterminatedSegment) {
