@@ -14,8 +14,12 @@
 //     (0x1C-0x1F, a line feed as terminator) are used as they are.
 //   - CountSegments: the number of records a load gives (the list is sized once).
 //   - LoadSegments: the list, with levels, loop labels, the three claim-unit
-//     numberings and the billing-level counts (one pass for the records, one
-//     for the numbering); drives the "Loading File " meter.
+//     numberings and the billing-level counts, built in one pass over the
+//     bytes (a second pass over the records only when the 837 billing-
+//     provider rule of the whole file makes billing-provider levels open the
+//     claim units); drives the "Loading File " meter. Bytes below 32 that are
+//     not delimiters are dropped from segment texts; the last record is not
+//     numbered; a final segment without terminator is loaded.
 //   - BuildClaimIndex: the first record of every claim unit by file-wide (1),
 //     per-set (2) or per-interchange (3) numbers.
 //   - LoadX12File: all of the above in one call (one read of the file).
