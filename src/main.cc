@@ -6,11 +6,15 @@
 #include <vector>
 
 #include "shell/error_trap.h"
+#include "shell/main_window.h"
 #include "shell/startup.h"
 #include "shell/usage.h"
 #include "ui/headless.h"
 #include "ui/terminal.h"
 #include "ui/ui.h"
+#if ARDENTIX_HAVE_WX
+#include "ui/wx/desktop.h"
+#endif
 
 int main(int argc, char** argv) {
   using namespace ardentix;
@@ -23,9 +27,16 @@ int main(int argc, char** argv) {
   }
 
   // An unattended run asks its questions on the terminal when it has one.
-  // The user interface and server mode will use the desktop backend; until
-  // it is built they run headless and start-up reports the missing mode.
-  if (shell::IsUnattendedCommandLine(args) && ui::TerminalUi::Available()) {
+  // Other runs use the desktop when the build has it and a display can be
+  // opened; otherwise they run headless and start-up reports the mode.
+  const bool unattended = shell::IsUnattendedCommandLine(args);
+  std::unique_ptr<ui::Ui> desktop;
+#if ARDENTIX_HAVE_WX
+  if (!unattended) desktop = ui::desktop::OpenDesktop(argc, argv);
+#endif
+  if (desktop) {
+    ui::SetCurrentUi(std::move(desktop));
+  } else if (unattended && ui::TerminalUi::Available()) {
     ui::SetCurrentUi(std::make_unique<ui::TerminalUi>());
   } else {
     ui::SetCurrentUi(std::make_unique<ui::HeadlessUi>());
@@ -34,5 +45,8 @@ int main(int argc, char** argv) {
   // The parse driver, the main window and the server window plug in here as
   // their subsystems are built.
   shell::StartupHooks hooks;
+#if ARDENTIX_HAVE_WX
+  hooks.main_window = shell::RunMainWindow;
+#endif
   return shell::Start(args, shell::ProcessEnvironment(), hooks);
 }

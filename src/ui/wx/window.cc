@@ -6,8 +6,6 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
 #include <wx/dialog.h>
 #include <wx/evtloop.h>
 #include <wx/frame.h>
@@ -25,6 +23,8 @@
 #if ARDENTIX_WX_WEBVIEW
 #include <wx/webview.h>
 #endif
+
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <exception>
@@ -565,16 +565,22 @@ std::vector<std::string> Binder::Texts() {
 }
 
 bool Binder::SavePng(const std::string& path) {
+  // The toolkit reads the window's own pixels (a picture of the screen can
+  // be stale on an X server without a compositor). The reader is looked up
+  // at run time, so the backend needs no toolkit headers beyond wx.
+  using WindowOf = void* (*)(void*);
+  using PixelsOf = GdkPixbuf* (*)(void*, int, int, int, int);
+  static auto window_of = reinterpret_cast<WindowOf>(dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
+  static auto pixels_of =
+      reinterpret_cast<PixelsOf>(dlsym(RTLD_DEFAULT, "gdk_pixbuf_get_from_window"));
+  if (window_of == nullptr || pixels_of == nullptr) return false;
   top_->Raise();
   top_->Update();
-  const wxRect rect = top_->GetScreenRect();
-  if (rect.width <= 0 || rect.height <= 0) return false;
-  wxBitmap bitmap(rect.width, rect.height, 24);
-  {
-    wxScreenDC screen;
-    wxMemoryDC memory(bitmap);
-    if (!memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y)) return false;
-  }
+  const wxSize size = top_->GetSize();
+  void* window = window_of(top_->GetHandle());
+  GdkPixbuf* pixels = window != nullptr ? pixels_of(window, 0, 0, size.x, size.y) : nullptr;
+  if (pixels == nullptr) return false;
+  const wxBitmap bitmap(pixels);  // takes the pixels over
   return bitmap.SaveFile(FromPath(path), wxBITMAP_TYPE_PNG);
 }
 

@@ -1,0 +1,53 @@
+#!/bin/sh
+# The program on a display: started without parameters it opens the main
+# window (after the start-up splash); "Exit Application" ends it at once and
+# "Quit Application" after its 1-second splash, both with exit status 0.
+# Usage: program_test.sh HARNESS   (the test build of the program)
+set -u
+harness=${1:?usage: program_test.sh HARNESS}
+harness=$(cd "$(dirname "$harness")" && pwd)/$(basename "$harness")
+if ! command -v xvfb-run >/dev/null 2>&1; then
+  echo "SKIP: xvfb-run is not installed"
+  exit 77
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failed=0
+for press in tool_exit quit; do
+  mkdir -p "$work/$press"
+  ( cd "$work/$press" && NO_AT_BRIDGE=1 ARDENTIX_GUI_SCRIPT=$press timeout 120 \
+      xvfb-run -a -s "-screen 0 1280x1024x24" "$harness" >"$work/$press.out" 2>"$work/$press.err" )
+  rc=$?
+  log=$(grep '^gui: ' "$work/$press.err")
+  echo "== $press: exit status $rc"
+  echo "$log"
+  # What must be there, in this order (start-up splash first).
+  want="shown: Ardentix|shown: M318 Ardentix|closed: M318 Ardentix|press: $press"
+  if [ "$press" = quit ]; then
+    want="$want|shown: M318 Ardentix|closed: M318 Ardentix|closed: Ardentix"
+  else
+    want="$want|closed: Ardentix"
+  fi
+  got=$(echo "$log" | sed 's/^gui: +[0-9]* //' | paste -sd'|' -)
+  if [ "$rc" -ne 0 ]; then
+    echo "FAIL: $press ended with status $rc"; cat "$work/$press.err"; failed=1
+  elif [ "$got" != "$want" ]; then
+    echo "FAIL: $press: windows were"; echo "  $got"; echo "expected"; echo "  $want"; failed=1
+  elif [ -e "$work/$press/Error.log" ]; then
+    echo "FAIL: $press wrote Error.log"; failed=1
+  else
+    # Time from the press to the main window's end: the quit splash takes 1 s.
+    took=$(echo "$log" | awk -v p="press: $press" '
+      { t = substr($2, 2) + 0; sub(/^gui: \+[0-9]+ /, "") }
+      $0 == p { start = t } $0 == "closed: Ardentix" { print t - start }')
+    echo "   main window closed $took ms after the press"
+    if [ "$press" = quit ] && [ "$took" -lt 1000 ]; then
+      echo "FAIL: quit closed the window after $took ms, before its splash's second"; failed=1
+    fi
+    if [ "$press" = tool_exit ] && [ "$took" -ge 1000 ]; then
+      echo "FAIL: exit took $took ms; it closes at once"; failed=1
+    fi
+  fi
+done
+if [ $failed -ne 0 ]; then echo "0 passed, 1 failed"; exit 1; fi
+echo "program on a display: exit and quit end with status 0"
