@@ -180,6 +180,12 @@ TEST_F(DispatchTest, SetsOfOneInterchangeJoinIntoOneCsv) {
   EXPECT_TRUE(ui->opened().empty());
 }
 
+TEST_F(DispatchTest, OdbcPartsKeepTheTableName) {
+  ParseSpec spec = Spec("ODBC", "", "claims.db:CLAIMS");
+  Run(FixturePath("837p_two_interchanges.x12"), DispatchMode::kExport, &spec);
+  EXPECT_EQ(Names(), (std::vector<std::string>(3, "claims.db:CLAIMS")));
+}
+
 TEST_F(DispatchTest, MergeStOffKeepsTheSetFiles) {
   dir.Write("qv.ini", "[X12PARSER]\r\nMERGEST=OFF\r\nCOMMAND=0\r\n");
   ParseSpec spec = Spec("CSV", "HO");
