@@ -3,11 +3,15 @@
 // window, the harness presses it once the start-up splash has closed, as a
 // user would. Every window shown and closed is logged on stderr as
 // "gui: +MS shown: TITLE" / "gui: +MS closed: TITLE" / "gui: +MS press: ID".
+// The script "throw" makes "Service Account" fail with an exception and
+// presses "Exit Program" in the error dialog that follows.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 
+#include "shell/main_window.h"
 #include "ui/wx/desktop.h"
 
 namespace {
@@ -21,6 +25,12 @@ class Harness {
     const char* script = std::getenv("ARDENTIX_GUI_SCRIPT");
     if (script == nullptr || *script == '\0') return;
     press_ = script;
+    if (press_ == "throw") {
+      press_ = std::string(ardentix::shell::action::kServiceAccount);
+      ardentix::shell::SetMainWindowAction(press_, [](ardentix::shell::ActionContext&) {
+        throw std::runtime_error("the harness failed on purpose");
+      });
+    }
     ardentix::ui::desktop::SetWindowObserver(
         [this](ShownWindow& window, WindowStage stage) { Seen(window, stage); });
   }
@@ -37,6 +47,11 @@ class Harness {
   void Seen(ShownWindow& window, WindowStage stage) {
     const std::string title = window.model().title();
     Log((stage == WindowStage::kShown ? "shown: " : "closed: ") + title);
+    if (stage == WindowStage::kShown && title == "Qorvane Software Error Handler") {
+      Log("press: exit");
+      window.Press("exit");
+      return;
+    }
     if (window.model().top_level()) {
       main_ = stage == WindowStage::kShown ? &window : nullptr;
       return;

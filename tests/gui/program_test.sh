@@ -13,7 +13,7 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
-for press in tool_exit quit; do
+for press in tool_exit quit throw; do
   mkdir -p "$work/$press"
   ( cd "$work/$press" && NO_AT_BRIDGE=1 ARDENTIX_GUI_SCRIPT=$press timeout 120 \
       xvfb-run -a -s "-screen 0 1280x1024x24" "$harness" >"$work/$press.out" 2>"$work/$press.err" )
@@ -23,7 +23,17 @@ for press in tool_exit quit; do
   echo "$log"
   # What must be there, in this order (start-up splash first).
   want="shown: Ardentix|shown: M318 Ardentix|closed: M318 Ardentix|press: $press"
-  if [ "$press" = quit ]; then
+  if [ "$press" = throw ]; then
+    # An exception in a menu action: the error dialog, Error.log, status 1.
+    want="shown: Ardentix|shown: M318 Ardentix|closed: M318 Ardentix|press: service_account"
+    want="$want|shown: Qorvane Software Error Handler|press: exit"
+    want="$want|closed: Qorvane Software Error Handler"
+    got=$(echo "$log" | sed 's/^gui: +[0-9]* //' | paste -sd'|' -)
+    if [ "$rc" -ne 1 ] || [ "$got" != "$want" ] || ! grep -q "the harness failed on purpose" "$work/$press/Error.log"; then
+      echo "FAIL: throw: status $rc, windows $got"; cat "$work/$press.err"; failed=1
+    fi
+    continue
+  elif [ "$press" = quit ]; then
     want="$want|shown: M318 Ardentix|closed: M318 Ardentix|closed: Ardentix"
   else
     want="$want|closed: Ardentix"

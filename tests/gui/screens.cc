@@ -1,13 +1,15 @@
 // Screenshots of the desktop windows, with their texts checked as the
 // toolkit shows them: the main window (menus, prompts, tool bar), the
 // splash, the Information dialog, the QV.INI Editor (whose "Save" must give
-// back the file's bytes unchanged) and the error dialog. Writes PNG files
+// back the file's bytes unchanged), a notice (which must close itself after
+// 2 seconds) and the error dialog. Writes PNG files
 // into the folder named by its argument; exit status 0 when every check
 // passed, 1 when one failed, 77 without a display.
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -108,6 +110,7 @@ int main(int argc, char** argv) {
   state.x12_folder = "/data/x12";
 
   ShownWindow* main_window = nullptr;
+  std::chrono::steady_clock::time_point notice_started;
   std::map<std::string, std::function<void(ShownWindow&)>> on_shown;
   std::map<std::string, std::function<void()>> on_closed;
 
@@ -160,6 +163,20 @@ int main(int argc, char** argv) {
   on_closed["QV.INI Editor"] = [&] {
     // Shown and saved without an edit, the file keeps every byte.
     Check(ReadBytes(work / "qv.ini") == ini, "qv.ini unchanged by Save through the desktop");
+    notice_started = std::chrono::steady_clock::now();
+    main_window->Press("parser");
+  };
+  // A feature not built yet: a notice that closes itself after 2 seconds.
+  on_shown["notice"] = [&](ShownWindow& w) {
+    ExpectTexts(w, {"title: Ardentix", "label: X12 Parser is not available yet in this version.",
+                    "button: OK"});
+    Save(w, out, "notice");
+  };
+  on_closed["notice"] = [&] {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - notice_started)
+                        .count();
+    Check(ms >= 1900 && ms < 10000, "the notice closed itself after " + std::to_string(ms) + " ms");
     main_window->Press("tool_exit");
   };
   on_shown["M318 Ardentix"] = [&](ShownWindow& w) {
@@ -179,7 +196,9 @@ int main(int argc, char** argv) {
   std::vector<std::string> shown;
   std::set<ShownWindow*> live;
   ui::desktop::SetWindowObserver([&](ShownWindow& w, WindowStage stage) {
-    const std::string title = w.model().title();
+    // Dialogs titled like the main window are notices.
+    const std::string title =
+        w.model().title() == "Ardentix" && !w.model().top_level() ? "notice" : w.model().title();
     if (stage == WindowStage::kClosed) {
       live.erase(&w);
       if (auto it = on_closed.find(title); it != on_closed.end()) it->second();
@@ -209,7 +228,7 @@ int main(int argc, char** argv) {
       {"   Called from ardentix::parse::Run()(ardentix)", "   Called from main(ardentix)"});
   ui::CurrentUi().RunModal(*error);
 
-  for (const char* title : {"M318 Ardentix", "Ardentix", "Information", "QV.INI Editor",
+  for (const char* title : {"M318 Ardentix", "Ardentix", "Information", "QV.INI Editor", "notice",
                             "Qorvane Software Error Handler"}) {
     Check(std::find(shown.begin(), shown.end(), title) != shown.end(),
           std::string("window shown: ") + title);
