@@ -223,13 +223,55 @@ int main(int argc, char** argv) {
   shell::ShowSplash(state);
   auto window = shell::BuildMainWindow(state);
   Check(ui::CurrentUi().RunTopLevel(*window) == 0, "main window ends with result 0");
+  // Every kind of control, with a list of five million lines that come
+  // from the model as they are drawn.
+  ui::Dialog gallery("Controls", 70 * ui::Units::kCol, 27 * ui::Units::kRow);
+  gallery.AddLabel("label", "Label in F1", ui::Cells(0.5, 1, 1, 20));
+  gallery.AddLabel("small", "Label in F4", ui::Cells(0.5, 22, 1, 20)).font = ui::Font::kF4;
+  gallery.AddEdit("edit", "Edit \xE9", ui::Cells(1.75, 1, 1.5, 20), 30);
+  gallery.Add(ui::ControlKind::kCheckBox, "check", ui::Cells(1.75, 22, 1.5, 20), "Check box");
+  gallery.AddList("lines", {}, ui::Cells(3.75, 1, 8, 30));
+  gallery.SetVirtualRows("lines", 5'000'000, [](std::size_t i) {
+    char line[32];
+    std::snprintf(line, sizeof line, "Line %07zu", i + 1);
+    return std::string(line);
+  });
+  ui::Control& drop = gallery.Add(ui::ControlKind::kDropDown, "drop", ui::Cells(3.75, 33, 1.5, 20));
+  drop.items = {"CSV", "XML", "DBF"};
+  drop.selected = {1};
+  ui::Control& tree = gallery.Add(ui::ControlKind::kTree, "tree", ui::Cells(5.75, 33, 6, 30));
+  tree.tree = ui::TreeNode{"", {{"ISA", {{"GS", {{"ST 837", {}}}}}}}};
+  ui::Control& grid = gallery.Add(ui::ControlKind::kGrid, "grid", ui::Cells(12.5, 1, 6, 40));
+  grid.columns = {"Claim", "Amount"};
+  grid.cells = {{"1001", "120.00"}, {"1002", "75.50"}};
+  gallery.Add(ui::ControlKind::kGauge, "gauge", ui::Cells(19, 1, 1, 40)).value = 40;
+  gallery.Add(ui::ControlKind::kPicture, "picture", ui::Cells(12.5, 43, 4, 7), "information");
+  gallery.Add(ui::ControlKind::kMultiEdit, "notes", ui::Cells(20.5, 1, 3, 40), "one\r\ntwo\r\n");
+  gallery.AddButton("close", "Close", ui::Cells(24.5, 1, 1.75, 10)).is_cancel = true;
+  gallery.OnClick("close", [](ui::Dialog& d, const ui::Event&) { d.Close(7); });
+  on_shown["Controls"] = [&](ShownWindow& w) {
+    ExpectTexts(w,
+                {"label: Label in F1", "label: Label in F4", "edit: Edit \xE9", "check: Check box",
+                 "list: Line 0000001", "list: Line 0000050", "choice: XML", "list: 1001 | 120.00",
+                 "list: 1002 | 75.50", "edit: one\ntwo\n", "button: Close"});
+    Save(w, out, "controls");
+    // Model changes reach the window.
+    w.model().SetText("label", "Changed by the model");
+    w.model().SetVirtualRows("lines", 3, [](std::size_t i) { return "Row " + std::to_string(i); });
+    ExpectTexts(w, {"label: Changed by the model", "list: Row 2"}, {"Line 0000001"});
+    w.model().SetVirtualRows("lines", 5'000'000,
+                             [](std::size_t i) { return "Line " + std::to_string(i + 1); });
+    w.Press("close");
+  };
+  Check(ui::CurrentUi().RunModal(gallery) == 7, "the gallery closes with its button's result");
+
   auto error = shell::BuildErrorDialog(
       "Error C++/std::runtime_error  the disk is on fire",
       {"   Called from ardentix::parse::Run()(ardentix)", "   Called from main(ardentix)"});
   ui::CurrentUi().RunModal(*error);
 
   for (const char* title : {"M318 Ardentix", "Ardentix", "Information", "QV.INI Editor", "notice",
-                            "Qorvane Software Error Handler"}) {
+                            "Controls", "Qorvane Software Error Handler"}) {
     Check(std::find(shown.begin(), shown.end(), title) != shown.end(),
           std::string("window shown: ") + title);
   }
