@@ -1,7 +1,9 @@
 #!/bin/sh
 # The program on a display: started without parameters it opens the main
 # window (after the start-up splash); "Exit Application" ends it at once and
-# "Quit Application" after its 1-second splash, both with exit status 0.
+# "Quit Application" after its 1-second splash, both with exit status 0. A
+# folder parameter opens the main window too; an exception in a menu action
+# ends in the error dialog, Error.log and exit status 1.
 # Usage: program_test.sh HARNESS   (the test build of the program)
 set -u
 harness=${1:?usage: program_test.sh HARNESS}
@@ -13,13 +15,21 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
-for press in tool_exit quit throw; do
-  mkdir -p "$work/$press"
-  ( cd "$work/$press" && NO_AT_BRIDGE=1 ARDENTIX_GUI_SCRIPT=$press timeout 120 \
-      xvfb-run -a -s "-screen 0 1280x1024x24" "$harness" >"$work/$press.out" 2>"$work/$press.err" )
+for run in tool_exit quit throw folder; do
+  press=$run
+  mkdir -p "$work/$run"
+  set --
+  if [ "$run" = folder ]; then
+    # Started with one parameter naming a folder: the user interface works there.
+    press=tool_exit
+    mkdir -p "$work/data"
+    set -- "$work/data"
+  fi
+  ( cd "$work/$run" && NO_AT_BRIDGE=1 ARDENTIX_GUI_SCRIPT=$press timeout 120 \
+      xvfb-run -a -s "-screen 0 1280x1024x24" "$harness" "$@" >"$work/$run.out" 2>"$work/$run.err" )
   rc=$?
-  log=$(grep '^gui: ' "$work/$press.err")
-  echo "== $press: exit status $rc"
+  log=$(grep "^gui: " "$work/$run.err")
+  echo "== $run: exit status $rc"
   echo "$log"
   # What must be there, in this order (start-up splash first).
   want="shown: Ardentix|shown: M318 Ardentix|closed: M318 Ardentix|press: $press"
@@ -29,8 +39,8 @@ for press in tool_exit quit throw; do
     want="$want|shown: Qorvane Software Error Handler|press: exit"
     want="$want|closed: Qorvane Software Error Handler"
     got=$(echo "$log" | sed 's/^gui: +[0-9]* //' | paste -sd'|' -)
-    if [ "$rc" -ne 1 ] || [ "$got" != "$want" ] || ! grep -q "the harness failed on purpose" "$work/$press/Error.log"; then
-      echo "FAIL: throw: status $rc, windows $got"; cat "$work/$press.err"; failed=1
+    if [ "$rc" -ne 1 ] || [ "$got" != "$want" ] || ! grep -q "the harness failed on purpose" "$work/$run/Error.log"; then
+      echo "FAIL: throw: status $rc, windows $got"; cat "$work/$run.err"; failed=1
     fi
     continue
   elif [ "$press" = quit ]; then
@@ -40,10 +50,10 @@ for press in tool_exit quit throw; do
   fi
   got=$(echo "$log" | sed 's/^gui: +[0-9]* //' | paste -sd'|' -)
   if [ "$rc" -ne 0 ]; then
-    echo "FAIL: $press ended with status $rc"; cat "$work/$press.err"; failed=1
+    echo "FAIL: $press ended with status $rc"; cat "$work/$run.err"; failed=1
   elif [ "$got" != "$want" ]; then
     echo "FAIL: $press: windows were"; echo "  $got"; echo "expected"; echo "  $want"; failed=1
-  elif [ -e "$work/$press/Error.log" ]; then
+  elif [ -e "$work/$run/Error.log" ] || [ -e "$work/data/Error.log" ]; then
     echo "FAIL: $press wrote Error.log"; failed=1
   else
     # Time from the press to the main window's end: the quit splash takes 1 s.

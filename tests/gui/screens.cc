@@ -265,6 +265,17 @@ int main(int argc, char** argv) {
   };
   Check(ui::CurrentUi().RunModal(gallery) == 7, "the gallery closes with its button's result");
 
+  // The clipboard keeps Latin-1 text as it was; the meter window opens,
+  // moves and closes.
+  ui::CurrentUi().SetClipboard("ISA*00*M\xFCller~");
+  Check(ui::CurrentUi().Clipboard() == "ISA*00*M\xFCller~", "clipboard round trip");
+  {
+    auto meter = ui::CurrentUi().ShowMeter("Loading claims.x12", "Loading");
+    Check(meter != nullptr, "meter window");
+    for (int percent = 0; percent <= 100; percent += 20) meter->SetPercent(percent);
+    meter->SetStatus("Segment 1000 of 1000");
+  }
+
   auto error = shell::BuildErrorDialog(
       "Error C++/std::runtime_error  the disk is on fire",
       {"   Called from ardentix::parse::Run()(ardentix)", "   Called from main(ardentix)"});
