@@ -660,27 +660,30 @@ void Later(int milliseconds, std::function<void()> task) {
   (new OneShot(std::move(task)))->StartOnce(std::max(1, milliseconds));
 }
 
+// In both runners the window goes before its binder, so nothing the
+// window sends while it is taken down reaches a binder that is gone.
 int RunDialogWindow(Dialog& dialog) {
   dialog.Reopen();
   long style = wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX;
   if (dialog.maximized()) style |= wxRESIZE_BORDER | wxMAXIMIZE_BOX;
+  std::unique_ptr<Binder> binder;
   wxDialog window(TopWindow(), wxID_ANY, FromLatin1(dialog.title()), wxDefaultPosition,
                   wxDefaultSize, style);
   window.SetEscapeId(wxID_NONE);
-  Binder binder(dialog, &window, &window);
-  binder.Build();
+  binder = std::make_unique<Binder>(dialog, &window, &window);
+  binder->Build();
   window.SetClientSize(dialog.width(), dialog.height());
   if (dialog.maximized()) {
     window.Maximize();
   } else {
     window.CentreOnParent();
   }
-  binder.on_close = [&window, &dialog] {
+  binder->on_close = [&window, &dialog] {
     if (window.IsModal()) window.EndModal(dialog.result());
   };
-  binder.Start();
+  binder->Start();
   if (!dialog.closed()) window.ShowModal();
-  binder.Stop();
+  binder->Stop();
   return dialog.result();
 }
 
@@ -688,8 +691,8 @@ int RunFrameWindow(Dialog& model) {
   model.Reopen();
   auto* frame = new wxFrame(nullptr, wxID_ANY, FromLatin1(model.title()));
   auto* canvas = new wxPanel(frame);
-  Binder binder(model, frame, canvas);
-  binder.Build();
+  auto binder = std::make_unique<Binder>(model, frame, canvas);
+  binder->Build();
   frame->SetClientSize(model.width(), model.height());
   wxIcon icon;
   icon.CopyFromBitmap(Picture("product", 32));
@@ -697,20 +700,21 @@ int RunFrameWindow(Dialog& model) {
   frame->Centre();
   wxGUIEventLoop loop;
   bool running = false;
-  binder.on_close = [&loop, &running] {
+  binder->on_close = [&loop, &running] {
     if (running) loop.ScheduleExit(0);
   };
   frame->Show();
   if (model.maximized()) frame->Maximize();
-  binder.Start();
+  binder->Start();
   if (!model.closed()) {
     running = true;
     loop.Run();
     running = false;
   }
-  binder.Stop();
+  binder->Stop();
   frame->Hide();
-  frame->Destroy();
+  delete frame;
+  binder.reset();
   return model.result();
 }
 
