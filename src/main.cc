@@ -13,7 +13,7 @@
 #include "ui/terminal.h"
 #include "ui/ui.h"
 #if ARDENTIX_HAVE_WX
-#include "ui/wx/desktop.h"
+#include "ui/wx/start.h"
 #endif
 
 int main(int argc, char** argv) {
@@ -32,7 +32,11 @@ int main(int argc, char** argv) {
   const bool unattended = shell::IsUnattendedCommandLine(args);
   std::unique_ptr<ui::Ui> desktop;
 #if ARDENTIX_HAVE_WX
-  if (!unattended) desktop = ui::desktop::OpenDesktop(argc, argv);
+  if (!unattended) {
+    std::string why;
+    desktop = ui::desktop::StartDesktop(argc, argv, &why);
+    if (!why.empty()) std::fprintf(stderr, "ardentix: %s\n", why.c_str());
+  }
 #endif
   if (desktop) {
     ui::SetCurrentUi(std::move(desktop));

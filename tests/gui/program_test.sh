@@ -4,10 +4,14 @@
 # "Quit Application" after its 1-second splash, both with exit status 0. A
 # folder parameter opens the main window too; an exception in a menu action
 # ends in the error dialog, Error.log and exit status 1.
-# Usage: program_test.sh HARNESS   (the test build of the program)
+# Usage: program_test.sh HARNESS [PROGRAM]
+#   HARNESS is the test build of the program; PROGRAM, the program itself,
+#   is only checked to open its window (it loads its desktop module).
 set -u
-harness=${1:?usage: program_test.sh HARNESS}
+harness=${1:?usage: program_test.sh HARNESS [PROGRAM]}
 harness=$(cd "$(dirname "$harness")" && pwd)/$(basename "$harness")
+program=${2:-}
+[ -n "$program" ] && program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
 if ! command -v xvfb-run >/dev/null 2>&1; then
   echo "SKIP: xvfb-run is not installed"
   exit 77
@@ -69,5 +73,19 @@ for run in tool_exit quit throw folder; do
     fi
   fi
 done
+if [ -n "$program" ]; then
+  mkdir -p "$work/program"
+  # The program without parameters: still running with its window after
+  # 3 seconds, and nothing said on stderr.
+  state=$(cd "$work/program" && NO_AT_BRIDGE=1 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+    "$1" 2>"$2" & pid=$!
+    sleep 3
+    if kill -0 $pid 2>/dev/null; then echo open; kill $pid; else wait $pid; echo "ended $?"; fi
+  ' sh "$program" "$work/program.err")
+  echo "== program: $state"
+  if [ "$state" != open ] || [ -s "$work/program.err" ]; then
+    echo "FAIL: the program did not keep its window open"; cat "$work/program.err"; failed=1
+  fi
+fi
 if [ $failed -ne 0 ]; then echo "0 passed, 1 failed"; exit 1; fi
 echo "program on a display: exit and quit end with status 0"
