@@ -1,10 +1,6 @@
 #include "x12/join.h"
 
-#include <cstdint>
-#include <ctime>
-#include <fstream>
-#include <optional>
-
+#include "common/dbf.h"
 #include "common/files.h"
 #include "common/text.h"
 #include "ui/meter.h"
@@ -29,50 +25,6 @@ fs::path WithDigitPrefix(const fs::path& path) {
   const std::string name = path.filename().string();
   if (name.empty() || name[0] < '0' || name[0] > '9') return path;
   return path.parent_path() / ("a_" + name);
-}
-
-std::uint32_t ReadU32(const std::string& b, std::size_t at) {
-  return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
-}
-std::uint16_t ReadU16(const std::string& b, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
-                                    static_cast<unsigned char>(b[at + 1]) << 8);
-}
-
-struct DbfHeader {
-  std::uint32_t records = 0;
-  std::uint16_t header_length = 0;
-  std::uint16_t record_length = 0;
-  std::string fields;  // name, type, length, decimals of every field, packed
-};
-
-// Reads a dBASE III header from the first bytes of a table.
-std::optional<DbfHeader> ParseDbfHeader(const std::string& bytes) {
-  if (bytes.size() < 32) return std::nullopt;
-  DbfHeader h;
-  h.records = ReadU32(bytes, 4);
-  h.header_length = ReadU16(bytes, 8);
-  h.record_length = ReadU16(bytes, 10);
-  if (h.header_length < 33 || h.record_length == 0 || bytes.size() < h.header_length) {
-    return std::nullopt;
-  }
-  for (std::size_t at = 32; at + 32 <= h.header_length && bytes[at] != '\r'; at += 32) {
-    h.fields.append(bytes, at, 12);      // name and type
-    h.fields.append(bytes, at + 16, 2);  // length and decimals
-  }
-  return h;
-}
-
-std::optional<std::string> ReadHead(const fs::path& file, std::size_t size) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string bytes(size, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(size));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  return bytes;
 }
 
 }  // namespace
@@ -162,53 +114,7 @@ std::string XmlDeclaration(std::string_view encoding) {
 }
 
 bool AppendDbfTable(const fs::path& target, const fs::path& source, std::string* error) {
-  auto fail = [error](const char* why) {
-    if (error) *error = why;
-    return false;
-  };
-  std::string src;
-  if (!ReadWholeFile(source, src)) return fail("the part table cannot be read");
-  const auto sh = ParseDbfHeader(src);
-  if (!sh) return fail("the part table is not a dBASE table");
-  const auto head = ReadHead(target, 65536 + 32);
-  if (!head) return fail("the joined table cannot be read");
-  const auto th = ParseDbfHeader(*head);
-  if (!th) return fail("the joined table is not a dBASE table");
-  if (th->record_length != sh->record_length || th->fields != sh->fields) {
-    return fail("the tables have different fields");
-  }
-  const std::uint64_t available =
-      src.size() > sh->header_length ? (src.size() - sh->header_length) / sh->record_length : 0;
-  const std::uint64_t rows = std::min<std::uint64_t>(sh->records, available);
-  const std::uint64_t total = static_cast<std::uint64_t>(th->records) + rows;
-  if (total > UINT32_MAX) return fail("too many records");
-
-  std::fstream out(target, std::ios::binary | std::ios::in | std::ios::out);
-  if (!out) return fail("the joined table cannot be opened");
-  const std::uint64_t at =
-      th->header_length + static_cast<std::uint64_t>(th->records) * th->record_length;
-  out.seekp(static_cast<std::streamoff>(at));
-  out.write(src.data() + sh->header_length, static_cast<std::streamsize>(rows * sh->record_length));
-  out.put('\x1A');
-  // Record count and date of the last update.
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&now, &tm);
-  const char date[3] = {static_cast<char>(tm.tm_year % 256), static_cast<char>(tm.tm_mon + 1),
-                        static_cast<char>(tm.tm_mday)};
-  out.seekp(1);
-  out.write(date, 3);
-  const auto count = static_cast<std::uint32_t>(total);
-  const char le[4] = {static_cast<char>(count & 0xFF), static_cast<char>((count >> 8) & 0xFF),
-                      static_cast<char>((count >> 16) & 0xFF),
-                      static_cast<char>((count >> 24) & 0xFF)};
-  out.seekp(4);
-  out.write(le, 4);
-  out.close();
-  if (!out) return fail("the joined table cannot be written");
-  std::error_code ec;
-  fs::resize_file(target, at + rows * sh->record_length + 1, ec);
-  return true;
+  return ardentix::AppendDbfTable(target, source, error);
 }
 
 OutputJoiner::OutputJoiner(const ParseSpec& base, JoinSettings settings)

@@ -60,7 +60,7 @@ std::string XmlPartBody(std::string_view content);
 // The first line of an XML output: the declaration with `encoding`.
 std::string XmlDeclaration(std::string_view encoding);
 
-// Appends the records of dBASE table `source` to table `target` (their
+// Appends the records of dBASE table `source` to table `target` (common/dbf.h; their
 // field descriptions must match) and updates the record count. On failure
 // returns false with the reason in `error`; the target is left as it was.
 bool AppendDbfTable(const fs::path& target, const fs::path& source, std::string* error = nullptr);
