@@ -136,8 +136,9 @@ std::string FileAddress(const fs::path& file);
 
 // The paste dialog "Paste and Load X12 File". "Continue" writes the text to
 // model code + ".tmp" in `folder` (empty: the current folder; mode 0600) and
-// returns its path; closing
-// the dialog otherwise writes nothing and returns nullopt.
+// returns its path; closing the dialog otherwise writes nothing and returns
+// nullopt, and then no viewer opens. The paste action removes the file again
+// once the viewer has returned.
 std::optional<fs::path> RunPasteDialog(const StartupState& state, const fs::path& folder = {});
 
 }  // namespace ardentix::shell
