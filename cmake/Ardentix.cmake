@@ -28,6 +28,9 @@ function(ardentix_test name)
     ${name} PRIVATE ARDENTIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
                     ARDENTIX_SAMPLES_DIR="${ARDENTIX_SAMPLES_DIR}"
                     ARDENTIX_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  # Unit tests never see a display: a test that would open a window must
+  # not hang on a developer's desktop.
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "LC_ALL=C")
+                       PROPERTIES ENVIRONMENT "LC_ALL=C"
+                       ENVIRONMENT_MODIFICATION "DISPLAY=unset:;WAYLAND_DISPLAY=unset:")
 endfunction()

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 
@@ -84,6 +85,21 @@ TEST(ScriptedUi, PlaysDialogsAndRecords) {
   EXPECT_TRUE(ui.HasLine("question: T: Q? -> Yes"));
   EXPECT_TRUE(ui.HasLine("dialog closed: Folder -> 7"));
   EXPECT_TRUE(ui.ScriptDone());
+}
+
+}  // namespace
+}  // namespace ardentix::ui
+
+namespace ardentix::ui {
+namespace {
+
+TEST(SpawnDetached, ReportsWhetherTheProgramStartedAndLeavesNoChild) {
+  EXPECT_TRUE(SpawnDetached({"true"}));
+  EXPECT_FALSE(SpawnDetached({"/no/such/program"}));
+  EXPECT_FALSE(SpawnDetached({}));
+  // Both starts went through a middle process that has been reaped: no
+  // child of ours is left.
+  EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
 }
 
 }  // namespace

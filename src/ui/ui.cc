@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "ui/headless.h"
@@ -37,12 +38,22 @@ bool SpawnDetached(const std::vector<std::string>& argv) {
   args.reserve(argv.size() + 1);
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) return false;
-  // The program runs on its own; reap it without waiting when it is done.
+  // Started from a short-lived middle process so that the program is
+  // adopted by init and never lingers as a zombie of ours; the middle
+  // process reports through its exit status whether the start worked.
+  const pid_t middle = fork();
+  if (middle < 0) return false;
+  if (middle == 0) {
+    setsid();
+    pid_t pid = 0;
+    const int rc = posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ);
+    _exit(rc == 0 ? 0 : 1);
+  }
   int status = 0;
-  waitpid(pid, &status, WNOHANG);
-  return true;
+  while (waitpid(middle, &status, 0) < 0) {
+    if (errno != EINTR) return false;
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 std::vector<std::string> LaunchCommand(LaunchKind kind, const std::string& target) {
