@@ -95,6 +95,7 @@ struct Found {
   std::string shown;  // the name as written to qvmap.log
   fs::path path;
   bool csv = false;
+  bool sniff = false;  // the format is taken from the text
 };
 
 std::optional<Found> FindMap(const MapFamily& family, std::string_view claim_type,
@@ -102,31 +103,30 @@ std::optional<Found> FindMap(const MapFamily& family, std::string_view claim_typ
   const std::string stem = MapStem(family, claim_type);
   const bool option = family.option_map_applies && CurrentMapFileCounts();
   const std::string& current = CurrentMapFile();
-  if (family.reads_csv) {
-    std::string name;
-    if (option && ToUpper(current.substr(current.size() - 3)) == "CSV") {
-      name = current;
-    } else if (!stem.empty()) {
-      name = stem + ".csv";
-    }
-    if (!name.empty()) {
-      if (auto path = FindMapFile(folder, name)) return Found{name, *path, true};
+  // A map chosen by MAP= or SELECTMAP= that exists is the map, whatever its
+  // extension: a family's own CSV map must not win over it. Its format
+  // follows its extension; any other extension is read as XML when the
+  // text holds a FIELD element, else as CSV.
+  if (option) {
+    if (auto path = FindMapFile(folder, current)) {
+      Found found{current, *path, EndsWithNoCase(current, "CSV")};
+      found.sniff = !found.csv && !EndsWithNoCase(current, "XML");
+      return found;
     }
   }
-  std::string name;
-  if (option && EndsWithNoCase(current, "XML")) {
-    name = current;
-  } else if (!stem.empty()) {
-    name = stem + ".xml";
+  if (family.reads_csv && !stem.empty()) {
+    const std::string name = stem + ".csv";
+    if (auto path = FindMapFile(folder, name)) return Found{name, *path, true};
   }
-  if (!name.empty()) {
+  if (!stem.empty()) {
+    const std::string name = stem + ".xml";
     if (auto path = FindMapFile(folder, name)) return Found{name, *path, false};
   }
   return std::nullopt;
 }
 
 // Reads a map file; an error text names what went wrong.
-MapText ReadMap(const Found& found, ui::ScopedMeter& meter) {
+MapText ReadMap(Found& found, ui::ScopedMeter& meter) {
   if (FileSizeOrZero(found.path) > kMaxMapBytes) {
     MapText result;
     result.error = "the file is larger than " + FormatInteger(kMaxMapBytes >> 20) + " MB";
@@ -142,6 +142,7 @@ MapText ReadMap(const Found& found, ui::ScopedMeter& meter) {
   const MapProgress progress = [&meter](std::size_t done, std::size_t total) {
     meter.Update(done, total);
   };
+  if (found.sniff) found.csv = FindNoCase(bytes, "<FIELD") == std::string::npos;
   return found.csv ? ParseCsvMap(bytes, progress) : ParseXmlMap(bytes, progress);
 }
 
@@ -273,7 +274,7 @@ FieldList LoadMap(std::string_view type, bool reset, std::string_view claim_type
   const bool is_835 = family->log == MapLogStyle::k835;
 
   FieldList list;
-  const std::optional<Found> found = FindMap(*family, claim_type, folder);
+  std::optional<Found> found = FindMap(*family, claim_type, folder);
   if (found) {
     MapText map = ReadMap(*found, meter);
     if (!map.ok()) {

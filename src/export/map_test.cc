@@ -101,13 +101,27 @@ TEST_F(MapTest, Load837PicksTheMapAndLogsWhatItFound) {
        false,
        {"M"},
        {"XML 837 Map File Present ", "Map File : sub/Mine.Xml", Dir(), " Field Count          1"}},
-      {"the claim type's CSV map still comes before an XML map from MAP=",
+      {"an existing XML map from MAP= comes before the claim type's CSV map",
        {{"mine.xml", "<FIELD>M</FIELD>"}, {"qv837p.csv", "C"}},
        "mine.xml",
        "PROFESSIONAL",
        false,
+       {"M"},
+       {"XML 837 Map File Present ", "Map File : mine.xml", Dir(), " Field Count          1"}},
+      {"a map from MAP= that does not exist leaves the documented search",
+       {{"qv837p.csv", "C"}},
+       "gone.xml",
+       "PROFESSIONAL",
+       false,
        {"C"},
        {" CSV 837 Map File Present ", "Map File : qv837p.csv", Dir(), " Field Count          1"}},
+      {"a map from MAP= of another extension is read by its text",
+       {{"mine.txt", "T1, T2\r\n"}, {"other.map", "<FIELD>X1</FIELD>"}, {"qv837p.csv", "C"}},
+       "mine.txt",
+       "PROFESSIONAL",
+       false,
+       {"T1", "T2"},
+       {" CSV 837 Map File Present ", "Map File : mine.txt", Dir(), " Field Count          2"}},
       {"a CSV map from MAP= replaces the CSV name",
        {{"mine.csv", "M1,M2"}, {"qv837p.csv", "C"}},
        "mine.csv",
@@ -144,20 +158,21 @@ TEST_F(MapTest, Load837PicksTheMapAndLogsWhatItFound) {
 TEST_F(MapTest, Load835LogsEveryFieldAndTheOptionMap) {
   Write("qv835.csv", "CLAIMPATCTL,CLAIMTOTALPAID\r\n");
   Write("other.xml", "<FIELD>Z</FIELD>");
-  SetCurrentMapFile("other.xml");
+  SetCurrentMapFile("other.csv");  // missing: the family's own maps are read
   StartMapLog();
   EXPECT_THAT(LoadMap("835", false, "", Remit(), dir_),
               ElementsAre("CLAIMPATCTL", "CLAIMTOTALPAID"));
   EXPECT_EQ(Read("qvmap.log"), Lines({"835 CSV Map file ", "Map File : qv835.csv",
-                                      "Option Map File : other.xml", Dir(), "1 Field = CLAIMPATCTL",
+                                      "Option Map File : other.csv", Dir(), "1 Field = CLAIMPATCTL",
                                       "2 Field = CLAIMTOTALPAID", " Field Count          2"}));
 
-  fs::remove(dir_ / "qv835.csv");
+  SetCurrentMapFile("other.xml");  // exists: it comes before qv835.csv
   StartMapLog();
   EXPECT_THAT(LoadMap("835", false, "", Remit(), dir_), ElementsAre("Z"));
 
   SetCurrentMapFile({});
   fs::remove(dir_ / "other.xml");
+  fs::remove(dir_ / "qv835.csv");
   StartMapLog();
   EXPECT_EQ(LoadMap("835", false, "", Remit(), dir_), CatalogueNames(Remit()));
   EXPECT_EQ(Read("qvmap.log"),
