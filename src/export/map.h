@@ -107,9 +107,10 @@ MapOptions FindMapOptions(std::string_view options);
 // Loads the field list of a family from the maps in `folder` (the working
 // folder, which also holds qvmap.log) while a progress meter shows
 // "Loading Configuration ".
-//  - 837 and 835: the CSV map (the current map file instead when it counts
-//    and ends in "CSV"), else the XML map (the current map file instead when
-//    it counts and ends in "XML"), else the default list.
+//  - 837 and 835: the current map file when it counts and exists (read as
+//    CSV when it ends in "CSV", as XML when it ends in "XML", otherwise by
+//    its text); else the family's CSV map, else its XML map, else the
+//    default list.
 //  - 277 and 271: their XML map, else the default list.
 //  - any other type: one empty name.
 // With `reset` the default list is returned even when a map was read.
