@@ -385,6 +385,7 @@ ExportOutcome ExportEngine(const ExportFamily& family, const ExportPart& part,
   rows.filter_field = options.filter_field;
   rows.filter_value = options.filter_value;
   rows.trace = trace ? &*trace : nullptr;
+  rows.working_folder = folder;
   std::unique_ptr<RowSource> source = family.Rows(part, rows);
   const auto& cleaners = traits.cleaners;
   const std::size_t fi = static_cast<std::size_t>(format);
@@ -422,7 +423,7 @@ std::string_view ListingTitle(ListingPage page) {
 
 std::vector<std::string> PrintListingLines(const ExportFamily& family, const ExportPart& part,
                                            const FieldList& fields, const FieldCatalogue& catalogue,
-                                           ListingPage page) {
+                                           ListingPage page, const fs::path& working_folder) {
   struct Entry {
     std::size_t position;  // 1-based in the field list
     const CatalogueRow* row;
@@ -466,6 +467,7 @@ std::vector<std::string> PrintListingLines(const ExportFamily& family, const Exp
       part.spec, part.claim_number_field};
   RowRequest request;
   request.format = ExportFormat::kCsv;
+  request.working_folder = working_folder;
   for (const Entry& e : found) request.names.push_back(e.row->name);
   std::vector<Decimal> totals(found.size());
   ExportRow row;
@@ -511,8 +513,9 @@ ListingPrinter SetListingPrinter(ListingPrinter printer) {
 
 std::vector<std::string> PrintListing(const ExportFamily& family, const ExportPart& part,
                                       const FieldList& fields, const FieldCatalogue& catalogue,
-                                      ListingPage page) {
-  std::vector<std::string> lines = PrintListingLines(family, part, fields, catalogue, page);
+                                      ListingPage page, const fs::path& working_folder) {
+  std::vector<std::string> lines =
+      PrintListingLines(family, part, fields, catalogue, page, working_folder);
   if (const ListingPrinter& print = PrinterSlot()) print(ListingTitle(page), lines);
   return lines;
 }

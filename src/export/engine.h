@@ -193,7 +193,8 @@ struct RowRequest {
   bool service_lines = false;      // SL
   std::string filter_field;        // FILTER= (upper-cased); empty: no filter
   std::string filter_value;
-  ExportTrace* trace = nullptr;  // trace lines go here when debugging
+  ExportTrace* trace = nullptr;          // trace lines go here when debugging
+  std::filesystem::path working_folder;  // qv.ini of the lookups (empty: current folder)
 };
 
 // One row: a value per name, the step of the chain that gave it, and marks
@@ -297,7 +298,8 @@ std::string_view ListingTitle(ListingPage page);  // "Fields", "Totals", "Listin
 //            others give 0.
 std::vector<std::string> PrintListingLines(const ExportFamily& family, const ExportPart& part,
                                            const FieldList& fields, const FieldCatalogue& catalogue,
-                                           ListingPage page);
+                                           ListingPage page,
+                                           const std::filesystem::path& working_folder = {});
 
 // Where printed listings go (the printed-listing routine registers itself);
 // without one the lines are only returned.
@@ -307,7 +309,8 @@ ListingPrinter SetListingPrinter(ListingPrinter printer);
 // Builds the page and hands it to the printer. Returns the lines.
 std::vector<std::string> PrintListing(const ExportFamily& family, const ExportPart& part,
                                       const FieldList& fields, const FieldCatalogue& catalogue,
-                                      ListingPage page);
+                                      ListingPage page,
+                                      const std::filesystem::path& working_folder = {});
 
 }  // namespace ardentix
 

@@ -153,7 +153,8 @@ std::unique_ptr<ui::Dialog> BuildFieldSelectionDialog(FieldSelection& s, const s
     for (const auto& p : pages) {
       d.AddButton(p.id, p.caption, ui::Rect{p.x, 82, 40, 12});
       d.OnClick(p.id, [&s, page = p.page](ui::Dialog& dlg, const ui::Event&) {
-        s.result.listing = PrintListing(*s.family, *s.part, s.fields, s.catalogue, page);
+        s.result.listing =
+            PrintListing(*s.family, *s.part, s.fields, s.catalogue, page, s.request.working_folder);
         dlg.Close(1);
       });
     }
