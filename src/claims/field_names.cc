@@ -282,6 +282,9 @@ constexpr FieldNameEntry kTable[] = {
     {"DMODC", 228, kLine},
     {"DAMT", 228, kLine},
     {"TOOTHSURFACE", 228, kLine},
+    // The dental catalogue's spelling of TOOTHSURFACE, kept because stored
+    // maps and export headers use it.
+    {"TOOTHSERFACE", 228, kLine},
     {"TOOTH", 228, kLine},
     {"POSLINECODE", 229, kLine},
     {"PROC", 229, kLine},

@@ -48,7 +48,7 @@ enum class SuffixKind : std::uint8_t {
   kNone,      // no suffix of its own; any further text is only part of the name
   kPosition,  // "01" to "12": the HI composite (optional letter form "B01", "A1")
   kLine,      // a service line number, compared as a number with LX01
-              // (for TOOTHSURFACE a component number)
+              // (for TOOTHSURFACE and its alias TOOTHSERFACE a component number)
   kRepeat,    // the n-th REF after the provider's NM1 (none written: the first)
   kK3Cut,     // optional "_start_length" cut out of K301
   kIgnored,   // any suffix is ignored (CLAIMTYPE, PAYERPRIORPAYMENT)

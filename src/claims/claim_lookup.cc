@@ -1,0 +1,420 @@
+#include "claims/claim_lookup.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <unordered_map>
+#include <utility>
+
+#include "claims/claim_rules.h"
+#include "common/decimal.h"
+#include "common/number.h"
+#include "common/text.h"
+#include "x12/access.h"
+
+namespace ardentix::claims {
+
+using rules::Scope;
+using rules::Seg;
+
+BoundField BindField(std::string_view name, const UserFieldTable& user_fields) {
+  BoundField f;
+  f.resolved_ = Resolve(name, user_fields);
+  if (f.resolved_.code == kUserClaimFieldCode) {
+    f.rule_ = &rules::UserClaimRule();
+  } else if (f.resolved_.code == kUnknownFieldCode) {
+    f.rule_ = &rules::UserHeaderRule();
+  } else {
+    f.rule_ = rules::RuleForEntry(f.resolved_.entry);
+  }
+  return f;
+}
+
+std::vector<BoundField> BindFields(const std::vector<std::string>& names,
+                                   const UserFieldTable& user_fields) {
+  std::vector<BoundField> out;
+  out.reserve(names.size());
+  for (const std::string& n : names) out.push_back(BindField(n, user_fields));
+  return out;
+}
+
+namespace {
+
+// A search in a billing-provider level, remembered: every claim of the level
+// asks the same searches, and some of them (a pay-to provider the file does
+// not have) walk the whole level.
+struct MemoKey {
+  std::uint64_t a = 0;
+  std::uint64_t b = 0;
+  std::uint64_t c = 0;
+  std::uint64_t d = 0;
+  bool operator==(const MemoKey&) const = default;
+};
+
+struct MemoHash {
+  std::size_t operator()(const MemoKey& k) const {
+    std::uint64_t h = k.a * 0x9E3779B97F4A7C15ull;
+    h ^= k.b + 0x7F4A7C159E3779B9ull + (h << 6) + (h >> 2);
+    h ^= k.c + 0x94D049BB133111EBull + (h << 6) + (h >> 2);
+    h ^= k.d + 0xBF58476D1CE4E5B9ull + (h << 6) + (h >> 2);
+    return static_cast<std::size_t>(h);
+  }
+};
+
+// The rules' ids and qualifiers are constant texts: their address and length
+// name them.
+std::uint64_t TextKey(std::string_view s) {
+  return reinterpret_cast<std::uintptr_t>(s.data()) * 131 + s.size();
+}
+
+std::uint64_t SegKey(const Seg& s) {
+  return TextKey(s.id) ^ (TextKey(s.q1) << 1) ^ (TextKey(s.q2) << 2);
+}
+
+}  // namespace
+
+struct ClaimLookup::State {
+  // The claim of the last request.
+  bool prepared = false;
+  std::size_t claim = 0;
+  std::size_t occurrence = 0;
+  bool valid = false;
+  std::uint32_t unit_start = 0;
+  std::vector<std::uint32_t> clms;    // CLM records of the unit
+  std::vector<std::uint32_t> recs;    // the claim's view of the unit, from its start
+  std::vector<std::string_view> ids;  // their segment ids
+  std::size_t from_subscriber = 0;    // position in recs of the first subscriber HL
+  bool lines_ready = false;
+  std::vector<std::pair<std::size_t, std::int64_t>> lines;  // (position of an LX, LX01)
+
+  // Billing-provider levels: the records where the level count changes.
+  bool runs_ready = false;
+  std::vector<std::uint32_t> run_starts;
+  std::unordered_map<MemoKey, std::uint32_t, MemoHash> billing_memo;
+
+  // Header values by field name.
+  std::unordered_map<std::string, std::string> header_memo;
+};
+
+class ClaimLookup::Scanner {
+ public:
+  Scanner(const ClaimLookup& lookup, State& state) : l_(lookup), st_(state) {}
+
+  const x12::SegmentList& list() const { return *l_.list_; }
+  std::size_t count() const { return l_.count_; }
+  bool ClaimValid() const { return st_.valid; }
+  bool Is5010() const { return l_.is5010_; }
+
+  std::uint32_t First(Scope scope, const Seg& seg) { return Nth(scope, seg, 1); }
+
+  std::uint32_t Nth(Scope scope, const Seg& seg, std::uint32_t m) {
+    if (m == 0) return 0;
+    switch (scope) {
+      case Scope::kUnit:
+      case Scope::kUnitFromStart: {
+        std::uint32_t seen = 0;
+        for (std::size_t j = ViewStart(scope); j < st_.recs.size(); ++j) {
+          if (st_.ids[j].starts_with(seg.id) && rules::Matches(list(), st_.recs[j], seg) &&
+              ++seen == m) {
+            return st_.recs[j];
+          }
+        }
+        return 0;
+      }
+      case Scope::kBilling: {
+        const auto [start, end] = BillingRun();
+        const MemoKey key{1 | (std::uint64_t{m} << 8), start, SegKey(seg), 0};
+        return Remember(key, [&] { return NthIn(start, end, seg, m); });
+      }
+      default:
+        return NthIn(1, Last(), seg, m);
+    }
+  }
+
+  std::uint32_t Line(std::uint32_t n) {
+    if (!st_.lines_ready) {
+      st_.lines_ready = true;
+      for (std::size_t j = st_.from_subscriber; j < st_.recs.size(); ++j) {
+        if (st_.ids[j].starts_with("LX")) {
+          st_.lines.emplace_back(j, LeadingInteger(list().Element(st_.recs[j], 1)));
+        }
+      }
+    }
+    for (const auto& [j, number] : st_.lines) {
+      if (number == n) return st_.recs[j];
+    }
+    return 0;
+  }
+
+  std::uint32_t Follow(Scope scope, std::uint32_t from, const Seg& target,
+                       std::string_view stop_id) {
+    switch (scope) {
+      case Scope::kUnit:
+      case Scope::kUnitFromStart:
+        for (std::size_t j = PositionOf(from) + 1; j < st_.recs.size(); ++j) {
+          if (!stop_id.empty() && st_.ids[j].starts_with(stop_id)) return 0;
+          if (st_.ids[j].starts_with(target.id) && rules::Matches(list(), st_.recs[j], target)) {
+            return st_.recs[j];
+          }
+        }
+        return 0;
+      case Scope::kBilling: {
+        const std::uint32_t end = BillingRun().second;
+        const MemoKey key{2, from, SegKey(target), TextKey(stop_id)};
+        return Remember(key, [&] { return FollowIn(from, end, target, stop_id); });
+      }
+      default:
+        return FollowIn(from, Last(), target, stop_id);
+    }
+  }
+
+  std::uint32_t Repeat(Scope scope, std::uint32_t from, std::string_view target_id, std::uint32_t m,
+                       std::string_view stop_id, bool stop_at_hl) {
+    if (m == 0) return 0;
+    switch (scope) {
+      case Scope::kUnit:
+      case Scope::kUnitFromStart: {
+        std::uint32_t seen = 0;
+        for (std::size_t j = PositionOf(from) + 1; j < st_.recs.size(); ++j) {
+          const std::string_view id = st_.ids[j];
+          if (!stop_id.empty() && id.starts_with(stop_id)) return 0;
+          if (stop_at_hl && id == "HL") return 0;
+          if (id.starts_with(target_id) && ++seen == m) return st_.recs[j];
+        }
+        return 0;
+      }
+      case Scope::kBilling: {
+        const std::uint32_t end = BillingRun().second;
+        const MemoKey key{3 | (std::uint64_t{m} << 8) | (std::uint64_t{stop_at_hl} << 40), from,
+                          TextKey(target_id), TextKey(stop_id)};
+        return Remember(key,
+                        [&] { return RepeatIn(from, end, target_id, m, stop_id, stop_at_hl); });
+      }
+      default:
+        return RepeatIn(from, Last(), target_id, m, stop_id, stop_at_hl);
+    }
+  }
+
+  std::string ClaimTotal() {
+    Decimal sum;
+    for (std::uint32_t r : st_.clms) sum += Decimal::ParseLeading(list().Element(r, 2));
+    return rules::FormatTotal(sum);
+  }
+
+ private:
+  std::uint32_t Last() const { return static_cast<std::uint32_t>(count() == 0 ? 0 : count() - 1); }
+
+  std::size_t ViewStart(Scope scope) const {
+    return scope == Scope::kUnit ? st_.from_subscriber : 0;
+  }
+
+  // Position in the claim's records of record `rec` (a record the scanner
+  // returned, so it is there).
+  std::size_t PositionOf(std::uint32_t rec) const {
+    return static_cast<std::size_t>(std::lower_bound(st_.recs.begin(), st_.recs.end(), rec) -
+                                    st_.recs.begin());
+  }
+
+  template <class F>
+  std::uint32_t Remember(const MemoKey& key, F&& search) {
+    auto it = st_.billing_memo.find(key);
+    if (it != st_.billing_memo.end()) return it->second;
+    const std::uint32_t found = search();
+    st_.billing_memo.emplace(key, found);
+    return found;
+  }
+
+  // The billing-provider level of record ClaimIndex[c]: the records around it
+  // with the same level count.
+  std::pair<std::uint32_t, std::uint32_t> BillingRun() {
+    const x12::SegmentList& l = list();
+    if (!st_.runs_ready) {
+      st_.runs_ready = true;
+      for (std::size_t r = 1; r <= l.size(); ++r) {
+        if (r == 1 || l.Run(r).billing != l.Run(r - 1).billing) {
+          st_.run_starts.push_back(static_cast<std::uint32_t>(r));
+        }
+      }
+    }
+    const std::uint32_t s = st_.unit_start;
+    auto it = std::upper_bound(st_.run_starts.begin(), st_.run_starts.end(), s);
+    if (it == st_.run_starts.begin()) return {1, 0};
+    const std::uint32_t start = *(it - 1);
+    const std::uint32_t end = std::min(
+        it == st_.run_starts.end() ? static_cast<std::uint32_t>(l.size()) : *it - 1, Last());
+    return {start, end};
+  }
+
+  std::uint32_t NthIn(std::uint32_t from, std::uint32_t end, const Seg& seg, std::uint32_t m) {
+    std::uint32_t seen = 0;
+    for (std::uint32_t r = from; r <= end; ++r) {
+      if (rules::Matches(list(), r, seg) && ++seen == m) return r;
+    }
+    return 0;
+  }
+
+  std::uint32_t FollowIn(std::uint32_t from, std::uint32_t end, const Seg& target,
+                         std::string_view stop_id) {
+    for (std::uint32_t r = from + 1; r <= end; ++r) {
+      if (!stop_id.empty() && list().Id(r).starts_with(stop_id)) return 0;
+      if (rules::Matches(list(), r, target)) return r;
+    }
+    return 0;
+  }
+
+  std::uint32_t RepeatIn(std::uint32_t from, std::uint32_t end, std::string_view target_id,
+                         std::uint32_t m, std::string_view stop_id, bool stop_at_hl) {
+    std::uint32_t seen = 0;
+    for (std::uint32_t r = from + 1; r <= end; ++r) {
+      const std::string_view id = list().Id(r);
+      if (!stop_id.empty() && id.starts_with(stop_id)) return 0;
+      if (stop_at_hl && id == "HL") return 0;
+      if (id.starts_with(target_id) && ++seen == m) return r;
+    }
+    return 0;
+  }
+
+  const ClaimLookup& l_;
+  State& st_;
+};
+
+ClaimLookup::ClaimLookup(const x12::SegmentList& list, const x12::ClaimIndex& index)
+    : list_(&list),
+      index_(&index),
+      count_(list.size()),
+      is5010_(x12::SetHeaderValue(list, list.size(), 1, 4, "ISA") == "5010"),
+      state_(std::make_unique<State>()) {}
+
+ClaimLookup::~ClaimLookup() = default;
+ClaimLookup::ClaimLookup(ClaimLookup&&) noexcept = default;
+ClaimLookup& ClaimLookup::operator=(ClaimLookup&&) noexcept = default;
+
+void ClaimLookup::Prepare(std::size_t claim, std::size_t occurrence) const {
+  State& st = *state_;
+  if (st.prepared && st.claim == claim && st.occurrence == occurrence) return;
+  st.prepared = true;
+  st.claim = claim;
+  st.occurrence = occurrence;
+  st.valid = false;
+  st.unit_start = 0;
+  st.clms.clear();
+  st.recs.clear();
+  st.ids.clear();
+  st.from_subscriber = 0;
+  st.lines_ready = false;
+  st.lines.clear();
+  if (claim < 1 || claim > index_->size()) return;
+
+  const x12::SegmentList& l = *list_;
+  const std::uint32_t s = (*index_)[claim];
+  const std::size_t last = count_ == 0 ? 0 : count_ - 1;
+  st.unit_start = s;
+  std::uint32_t e = s - 1;  // the unit is s..e
+  for (std::size_t r = s; r >= 1 && r <= last && l.SetClaimNo(r) == claim; ++r) {
+    e = static_cast<std::uint32_t>(r);
+  }
+  std::uint32_t subscriber = 0;
+  for (std::uint32_t r = s; r <= e; ++r) {
+    const std::string_view id = l.Id(r);
+    if (id == "CLM") {
+      st.clms.push_back(r);
+    } else if (subscriber == 0 && id == "HL" && LooseEquals(l.Element(r, 3), "22")) {
+      subscriber = r;
+    }
+  }
+  const std::size_t m = st.clms.size();
+  if (occurrence < 1 || occurrence > std::max<std::size_t>(m, 1)) return;
+  st.valid = true;
+
+  if (m <= 1) {
+    for (std::uint32_t r = s; r <= e; ++r) st.recs.push_back(r);
+  } else {
+    // Claim k's view: its own loop, the levels above it, the patient level
+    // that holds it; no other claim's loop and no other patient or
+    // subscriber level.
+    const std::uint32_t clm = st.clms[occurrence - 1];
+    std::uint32_t holder = 0;             // the HL that holds CLM k
+    std::uint32_t holder_subscriber = 0;  // the subscriber HL above it
+    for (std::uint32_t r = s; r < clm; ++r) {
+      if (l.Id(r) != "HL") continue;
+      holder = r;
+      if (LooseEquals(l.Element(r, 3), "22")) holder_subscriber = r;
+    }
+    std::size_t owner = 0;  // the claim whose loop the record is in (1-based)
+    std::size_t clm_seen = 0;
+    bool level_included = true;
+    for (std::uint32_t r = s; r <= e; ++r) {
+      const std::string_view id = l.Id(r);
+      if (id == "HL") {
+        owner = 0;
+        const std::string_view type = l.Element(r, 3);
+        if (LooseEquals(type, "22")) {
+          level_included = r == holder_subscriber;
+        } else if (LooseEquals(type, "23")) {
+          level_included = r == holder;
+        } else {
+          level_included = true;
+        }
+      } else if (id == "CLM") {
+        owner = ++clm_seen;
+      }
+      if (owner != 0 ? owner == occurrence : level_included) st.recs.push_back(r);
+    }
+  }
+  st.ids.reserve(st.recs.size());
+  for (std::uint32_t r : st.recs) st.ids.push_back(l.Id(r));
+  st.from_subscriber =
+      subscriber == 0
+          ? st.recs.size()
+          : static_cast<std::size_t>(std::lower_bound(st.recs.begin(), st.recs.end(), subscriber) -
+                                     st.recs.begin());
+}
+
+std::string ClaimLookup::Value(const BoundField& field, std::size_t claim,
+                               std::size_t occurrence) const {
+  const FieldGroupCode code = field.code();
+  if (!((code >= 201 && code <= 246) || code == kUserClaimFieldCode)) return {};
+  Prepare(claim, occurrence);
+  Scanner scanner(*this, *state_);
+  return rules::EvaluateClaim(field.resolved(), field.rule(), scanner);
+}
+
+std::string ClaimLookup::HeaderValue(const BoundField& field, std::size_t claim) const {
+  const FieldGroupCode code = field.code();
+  if (code != kUnknownFieldCode && (code < 101 || code > 111)) return {};
+  if (code >= 106 && code <= 111) {
+    if (claim < 1 || claim > index_->size() || list_->SetClaimNo((*index_)[claim]) != claim) {
+      return {};
+    }
+  }
+  State& st = *state_;
+  auto it = st.header_memo.find(field.name());
+  if (it != st.header_memo.end()) return it->second;
+  Scanner scanner(*this, st);
+  std::string value = rules::EvaluateHeader(field.resolved(), field.rule(), scanner);
+  st.header_memo.emplace(field.name(), value);
+  return value;
+}
+
+std::string ClaimLookup::Lookup(const BoundField& field, std::size_t claim,
+                                std::size_t occurrence) const {
+  return field.IsClaimLevel() ? Value(field, claim, occurrence) : HeaderValue(field, claim);
+}
+
+std::size_t ClaimLookup::ClaimCount(std::size_t claim) const {
+  if (claim < 1 || claim > index_->size()) return 0;
+  const std::size_t last = count_ == 0 ? 0 : count_ - 1;
+  std::size_t m = 0;
+  for (std::size_t r = (*index_)[claim]; r >= 1 && r <= last && list_->SetClaimNo(r) == claim;
+       ++r) {
+    m += list_->Id(r) == "CLM";
+  }
+  return m;
+}
+
+std::size_t ClaimLookup::UnitCount() const { return index_->size(); }
+
+std::size_t ClaimLookup::SubscriberLevelCount() const {
+  return x12::CountSegmentsOfKind("HL", *list_, count_);
+}
+
+}  // namespace ardentix::claims
