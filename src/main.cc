@@ -15,6 +15,9 @@
 #if ARDENTIX_HAVE_WX
 #include "ui/wx/start.h"
 #endif
+#if ARDENTIX_HAVE_PARSE
+#include "parse/driver.h"
+#endif
 
 int main(int argc, char** argv) {
   using namespace ardentix;
@@ -49,6 +52,14 @@ int main(int argc, char** argv) {
   // The parse driver, the main window and the server window plug in here as
   // their subsystems are built.
   shell::StartupHooks hooks;
+#if ARDENTIX_HAVE_PARSE
+  hooks.parse = [](const shell::StartupState& s) {
+    return parse::RunUnattended(s.parameters, s.working_folder, s.base_folder);
+  };
+  shell::SetMainWindowAction(shell::action::kParser, [](shell::ActionContext& c) {
+    parse::RunFromMenu(c.state.parameters, c.state.working_folder, c.state.base_folder);
+  });
+#endif
 #if ARDENTIX_HAVE_WX
   hooks.main_window = shell::RunMainWindow;
 #endif
