@@ -284,10 +284,12 @@ ExportOutcome ExportEngine(const ExportFamily& family, const ExportPart& part,
       log.push_back(" File Created " + outcome.target);
     } else {
       log.push_back(" File Not Created " + outcome.target);
-      if (outcome.failed())
-        log.push_back(" Cfile <ERROR> " + outcome.reason);
-      else if (!outcome.reason.empty())
+      if (outcome.failed()) {
+        log.push_back((format == ExportFormat::kOdbc ? " ODBC <ERROR> " : " Cfile <ERROR> ") +
+                      outcome.reason);
+      } else if (!outcome.reason.empty()) {
         log.push_back(" " + outcome.reason);
+      }
     }
     log.push_back(" Data Directory " + request.dialog_folder);
     log.push_back(" Base Directory " + request.base_folder);

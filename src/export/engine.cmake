@@ -6,3 +6,11 @@ ardentix_library(export
 ardentix_test(export_engine_test
   SOURCES engine_test.cc export_dialog_test.cc
   DEPS export)
+
+# The 837 family and its mode-109 handler (above the claim field lookup).
+ardentix_library(export_837
+  SOURCES export_837.cc
+  DEPS export claims_fields)
+ardentix_test(export_837_test
+  SOURCES export_837_test.cc
+  DEPS export_837)
