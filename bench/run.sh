@@ -36,3 +36,9 @@ if [ -x "$build/bench/load_bench" ]; then
     "$build/bench/load_bench" "$(input $type)" --repeat 5
   done
 fi
+
+# --- 837 export to CSV, XML and DBF against the plain split pass -----------
+if [ -x "$build/bench/export_bench" ]; then
+  echo "-- export 837p (default professional map)"
+  "$build/bench/export_bench" "$(input 837p)" --repeat 3
+fi

@@ -1,0 +1,323 @@
+// Export benchmark: a whole 837 export (load, then the engine with the
+// default professional map) to comma-separated text, XML and dBASE, against
+// the plain split pass of the load benchmark over the same file.
+//
+//   export_bench FILE [--repeat N] [--profile csv|xml|dbf]
+//
+// --profile runs one export in this process (for perf) and prints nothing.
+// Each measurement runs in a child process of its own, so its peak memory
+// (maximum resident set) is its own. Times are the best of N runs; the
+// outputs go to a scratch folder that is removed afterwards.
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "common/dbf.h"
+#include "common/files.h"
+#include "export/export_837.h"
+#include "ui/headless.h"
+#include "ui/meter.h"
+#include "ui/ui.h"
+#include "x12/access.h"
+#include "x12/dispatch.h"
+#include "x12/loader.h"
+#include "x12/parts.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+struct Figures {
+  double seconds = 0;       // the whole measured work
+  double step_seconds = 0;  // the timed step of the work (the engine alone)
+  long peak_kb = 0;
+  std::uint64_t items = 0;  // segments or rows
+  std::uint64_t output_bytes = 0;
+  bool ok = false;
+};
+
+struct Work {
+  std::uint64_t items = 0;
+  double step_seconds = 0;
+  std::uint64_t output_bytes = 0;
+};
+
+// Runs `work` in a child; the child reports through a pipe, the parent reads
+// the child's peak memory from wait4.
+Figures InChild(const std::function<Work()>& work) {
+  int fds[2];
+  if (::pipe(fds) != 0) return {};
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    const auto start = Clock::now();
+    const Work w = work();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    char line[160];
+    const int n = std::snprintf(line, sizeof line, "%.9f %.9f %llu %llu\n", seconds, w.step_seconds,
+                                static_cast<unsigned long long>(w.items),
+                                static_cast<unsigned long long>(w.output_bytes));
+    if (::write(fds[1], line, static_cast<std::size_t>(n)) != n) ::_exit(1);
+    ::_exit(w.items > 0 ? 0 : 1);
+  }
+  ::close(fds[1]);
+  Figures f;
+  char line[160] = {};
+  std::size_t got = 0;
+  while (got < sizeof line - 1) {
+    const ssize_t n = ::read(fds[0], line + got, sizeof line - 1 - got);
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fds[0]);
+  int status = 0;
+  struct rusage usage {};
+  if (::wait4(pid, &status, 0, &usage) != pid) return {};
+  unsigned long long items = 0, bytes = 0;
+  f.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
+         std::sscanf(line, "%lf %lf %llu %llu", &f.seconds, &f.step_seconds, &items, &bytes) == 4;
+  f.items = items;
+  f.output_bytes = bytes;
+  f.peak_kb = usage.ru_maxrss;
+  return f;
+}
+
+// The baseline of the load benchmark: read the file into one buffer, then
+// walk its segments and elements without keeping anything.
+Work PlainPass(const char* path) {
+  ardentix::ui::ScopedUi quiet(std::make_unique<ardentix::ui::HeadlessUi>(nullptr));
+  const auto buffer = ardentix::x12::ReadX12Bytes(path);
+  if (!buffer || buffer->size() < 106) return {};
+  const char* p = buffer->data();
+  const char* const end = p + buffer->size();
+  const char element = p[3];
+  const char terminator = p[105];
+  std::uint64_t segments = 0, elements = 0;
+  while (p < end) {
+    const char* t = static_cast<const char*>(std::memchr(p, terminator, end - p));
+    if (t == nullptr) t = end;
+    ++segments;
+    for (const char* q = p; q < t;) {
+      const char* s = static_cast<const char*>(std::memchr(q, element, t - q));
+      ++elements;
+      if (s == nullptr) break;
+      q = s + 1;
+    }
+    p = t + 1;
+  }
+  return {segments + (elements == 0 ? 1 : 0), 0, 0};
+}
+
+// Occurrences of `mark` in a file, read in blocks (outputs can be large).
+std::uint64_t CountInFile(const fs::path& file, std::string_view mark) {
+  std::FILE* in = std::fopen(file.c_str(), "rb");
+  if (in == nullptr) return 0;
+  std::string block(1 << 20, '\0');
+  std::string carry;
+  std::uint64_t count = 0;
+  std::size_t n;
+  while ((n = std::fread(block.data(), 1, block.size(), in)) > 0) {
+    std::string text = carry + block.substr(0, n);
+    for (std::size_t at = 0; (at = text.find(mark, at)) != std::string::npos; at += mark.size())
+      ++count;
+    carry = text.substr(text.size() - std::min(text.size(), mark.size() - 1));
+  }
+  std::fclose(in);
+  return count;
+}
+
+// The engine alone: the file is loaded and cut into its sets as the
+// dispatcher does (not timed); only the 837 exports of the sets are timed.
+Work EngineAlone(const char* path, const std::string& type, const fs::path& folder) {
+  using namespace ardentix;
+  ui::ScopedUi quiet(std::make_unique<ui::HeadlessUi>(nullptr));
+  ui::SetMetersOff(true);
+  const x12::X12File file = x12::LoadX12File(path, false);
+  if (!file.status.ok) return {};
+  const std::size_t sets = x12::CountSegmentsOfKind("ST", file.list);
+  Work w;
+  for (std::size_t k = 1; k <= sets; ++k) {
+    const x12::SegmentList part = x12::ExtractSet(file.list, k);
+    const x12::ClaimIndex index = x12::BuildClaimIndex(part, 3);
+    const auto start = Clock::now();
+    x12::ParseSpec spec;
+    spec.parse_type = type;
+    spec.source_file = path;
+    spec.destination_folder = folder.string();
+    spec.parse_options = "OW";
+    spec.destination_file = "set" + std::to_string(k);
+    const ExportPart export_part{part, index, "837", x12::DispatchMode::kExport, spec, 3};
+    ExportDialogRequest request;
+    request.file_name = path;
+    request.working_folder = folder;
+    const ExportDialogResult result = ExportDialog(Claims837(), export_part, request);
+    w.step_seconds += std::chrono::duration<double>(Clock::now() - start).count();
+    if (!result.outcome || !result.outcome->written()) return {};
+    w.items += result.outcome->rows;
+    std::error_code ec;
+    w.output_bytes += fs::file_size(result.outcome->target, ec);
+    fs::remove(result.outcome->target, ec);
+  }
+  return w;
+}
+
+// Loads the file only (the loader's share of an export).
+Work Load(const char* path) {
+  using namespace ardentix;
+  ui::ScopedUi quiet(std::make_unique<ui::HeadlessUi>(nullptr));
+  const x12::X12File file = x12::LoadX12File(path, false);
+  return {file.status.ok ? file.list.size() : 0, 0, 0};
+}
+
+// The unattended run of one type word as the parse driver starts it: the
+// dispatcher loads the file, cuts it into its transaction sets, the 837
+// handler exports every set with the default professional map, and the
+// dispatcher joins the sets' outputs into `folder`/out.<ext>.
+Work Export(const char* path, const std::string& type, const fs::path& folder) {
+  using namespace ardentix;
+  ui::ScopedUi quiet(std::make_unique<ui::HeadlessUi>(nullptr));
+  ui::SetMetersOff(true);
+  std::error_code ec;
+  fs::current_path(folder, ec);  // maps and logs of the working folder
+  if (ec) return {};
+  x12::HandlerTable table;
+  Register837ExportHandler(table);
+  x12::SetHandlerTable(std::move(table));
+  x12::ParseSpec spec;
+  spec.parse_type = type;
+  spec.source_file = path;
+  spec.destination_folder = folder.string();
+  spec.parse_options = "OW";
+  spec.destination_file = "out";
+  x12::OpenRequest request;
+  request.file = path;
+  request.dialog_folder = folder.string();
+  request.mode = x12::DispatchMode::kExport;
+  request.base_folder = folder.string();
+  request.spec = &spec;
+  const x12::OpenResult result = x12::OpenX12File(request);
+  const fs::path out = folder / ("out." + std::string(type == "CSV"   ? "csv"
+                                                      : type == "XML" ? "xml"
+                                                                      : "dbf"));
+  Work w;
+  w.output_bytes = fs::file_size(out, ec);
+  if (result.failed || ec) {
+    std::fprintf(stderr, "export_bench: the %s export failed\n", type.c_str());
+    return {};
+  }
+  // Rows: the lines of the comma-separated file, the records of the others.
+  if (type == "DBF") {
+    DbfReader reader;
+    if (reader.Open(out)) w.items = reader.record_count();
+  } else {
+    w.items = CountInFile(out, type == "CSV" ? "\r\n" : "<CLAIM>");
+  }
+  return w;
+}
+
+Figures Best(int repeat, const std::function<Work()>& work) {
+  Figures best;
+  for (int i = 0; i < repeat; ++i) {
+    const Figures f = InChild(work);
+    if (!f.ok) return f;
+    const long peak = std::max(best.peak_kb, f.peak_kb);
+    if (!best.ok || f.seconds < best.seconds) best = f;
+    best.peak_kb = peak;
+  }
+  return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: export_bench FILE [--repeat N] [--profile csv|xml|dbf]\n");
+    return 2;
+  }
+  const char* path = argv[1];
+  int repeat = 3;
+  const char* profile = nullptr;
+  for (int i = 2; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--repeat") == 0 && i + 1 < argc) {
+      repeat = std::max(1, std::atoi(argv[++i]));
+    } else if (std::strcmp(argv[i], "--profile") == 0 && i + 1 < argc) {
+      profile = argv[++i];
+    }
+  }
+  struct stat st {};
+  if (::stat(path, &st) != 0 || st.st_size == 0) {
+    std::fprintf(stderr, "export_bench: cannot read %s\n", path);
+    return 1;
+  }
+  std::string templ = (fs::temp_directory_path() / "ardentix-export-bench-XXXXXX").string();
+  if (::mkdtemp(templ.data()) == nullptr) return 1;
+  const fs::path folder = templ;
+  struct Cleanup {
+    fs::path folder;
+    ~Cleanup() {
+      std::error_code ec;
+      fs::remove_all(folder, ec);
+    }
+  } cleanup{folder};
+
+  if (profile != nullptr) {
+    std::string type = profile;
+    for (char& c : type) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return Export(path, type, folder).items > 0 ? 0 : 1;
+  }
+
+  const double mb = static_cast<double>(st.st_size) / (1024.0 * 1024.0);
+  const double file_kb = static_cast<double>(st.st_size) / 1024.0;
+  PlainPass(path);  // warm the page cache
+  const Figures plain = Best(repeat, [path] { return PlainPass(path); });
+  if (!plain.ok) {
+    std::fprintf(stderr, "export_bench: the plain pass failed\n");
+    return 1;
+  }
+  std::printf("file            %s (%.1f MB)\n", path, mb);
+  std::printf("plain pass      %8.1f MB/s  %8.1f ms  peak %7.1f MB (%.2fx file)\n",
+              mb / plain.seconds, plain.seconds * 1000, plain.peak_kb / 1024.0,
+              plain.peak_kb / file_kb);
+  const Figures load = Best(repeat, [path] { return Load(path); });
+  if (load.ok) {
+    std::printf("load            %8.1f MB/s  %8.1f ms  peak %7.1f MB (%.2fx file)  %.2fx plain\n",
+                mb / load.seconds, load.seconds * 1000, load.peak_kb / 1024.0,
+                load.peak_kb / file_kb, load.seconds / plain.seconds);
+  }
+  int failures = load.ok ? 0 : 1;
+  for (const char* type : {"CSV", "XML", "DBF"}) {
+    const Figures f = Best(repeat, [&] { return Export(path, type, folder); });
+    if (!f.ok) {
+      ++failures;
+      continue;
+    }
+    std::printf(
+        "export %-4s     %8.1f MB/s  %8.1f ms  peak %7.1f MB (%.2fx file)  %.2fx plain  "
+        "%llu rows  output %.1f MB\n",
+        type, mb / f.seconds, f.seconds * 1000, f.peak_kb / 1024.0, f.peak_kb / file_kb,
+        f.seconds / plain.seconds, static_cast<unsigned long long>(f.items),
+        static_cast<double>(f.output_bytes) / (1024.0 * 1024.0));
+    const Figures e = Best(repeat, [&] { return EngineAlone(path, type, folder); });
+    if (!e.ok || e.items != f.items) {
+      ++failures;
+      continue;
+    }
+    std::printf(
+        "  engine alone  %8.1f MB/s  %8.1f ms  (the sets' exports without load, cut, join)\n",
+        mb / e.step_seconds, e.step_seconds * 1000);
+  }
+  return failures == 0 ? 0 : 1;
+}
