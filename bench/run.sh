@@ -20,10 +20,11 @@ targets=$(sed -n 's/^ *add_executable(\([A-Za-z0-9_]*\).*/\1/p' bench/CMakeLists
 ninja -C "$build" -j2 $targets >/dev/null
 
 # Inputs: generated 5010 files of the given size.
-input() {  # input TYPE -> path of the generated file
-  f="$data/${1}_${size}mb.x12"
+input() {  # input TYPE [SIZE_MB] -> path of the generated file
+  mb=${2:-$size}
+  f="$data/${1}_${mb}mb.x12"
   if [ ! -s "$f" ]; then
-    "$build/bench/gen_x12" "$1" "$size" "$f" >/dev/null
+    "$build/bench/gen_x12" "$1" "$mb" "$f" >/dev/null
   fi
   echo "$f"
 }
@@ -41,4 +42,13 @@ fi
 if [ -x "$build/bench/export_bench" ]; then
   echo "-- export 837p (default professional map)"
   "$build/bench/export_bench" "$(input 837p)" --repeat 3
+fi
+
+# --- claim field lookup: every field name for every claim ------------------
+# A 10 MB file and the full size: the cost per claim must stay the same.
+if [ -x "$build/bench/claim_lookup_bench" ]; then
+  for mb in $(printf '%s\n' 10 "$size" | sort -un); do
+    echo "-- claim lookup 837p ${mb} MB"
+    "$build/bench/claim_lookup_bench" "$(input 837p "$mb")" --repeat 3
+  done
 fi

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <unordered_map>
 #include <utility>
 
@@ -39,29 +40,48 @@ std::vector<BoundField> BindFields(const std::vector<std::string>& names,
 
 namespace {
 
-// A search in a billing-provider level, remembered: every claim of the level
-// asks the same searches, and some of them (a pay-to provider the file does
-// not have) walk the whole level.
-struct MemoKey {
-  std::uint64_t a = 0;
-  std::uint64_t b = 0;
-  std::uint64_t c = 0;
-  std::uint64_t d = 0;
-  bool operator==(const MemoKey&) const = default;
-};
+// Short texts (segment ids, qualifiers) packed into a number, so that "the
+// record's id begins with the anchor's id" is a mask and a compare. Texts
+// longer than eight characters are compared as texts.
+struct Packed {
+  std::uint64_t bytes = 0;
+  std::uint32_t size = 0;
+  std::string_view text;
 
-struct MemoHash {
-  std::size_t operator()(const MemoKey& k) const {
-    std::uint64_t h = k.a * 0x9E3779B97F4A7C15ull;
-    h ^= k.b + 0x7F4A7C159E3779B9ull + (h << 6) + (h >> 2);
-    h ^= k.c + 0x94D049BB133111EBull + (h << 6) + (h >> 2);
-    h ^= k.d + 0xBF58476D1CE4E5B9ull + (h << 6) + (h >> 2);
-    return static_cast<std::size_t>(h);
+  Packed() = default;
+  explicit Packed(std::string_view s) : size(static_cast<std::uint32_t>(s.size())), text(s) {
+    if (!s.empty()) std::memcpy(&bytes, s.data(), std::min<std::size_t>(s.size(), 8));
+  }
+  // True when this text begins with `prefix`.
+  bool Begins(const Packed& prefix) const {
+    if (size < prefix.size) return false;
+    if (prefix.size > 8) return text.starts_with(prefix.text);
+    const std::uint64_t mask =
+        prefix.size == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * prefix.size)) - 1;
+    return (bytes & mask) == prefix.bytes;
   }
 };
 
-// The rules' ids and qualifiers are constant texts: their address and length
-// name them.
+// A segment of a rule, packed once per search.
+struct Probe {
+  explicit Probe(const Seg& seg) : id(seg.id), q1(seg.q1), q2(seg.q2) {}
+  Packed id;
+  Packed q1;
+  Packed q2;
+};
+
+// A search remembered in a billing-provider level: every claim of the level
+// asks the same searches, and some of them (a pay-to provider the level does
+// not have) walk the whole level. The rules' ids and qualifiers are constant
+// texts, so their address and length name them.
+struct MemoKey {
+  std::uint64_t kind = 0;
+  std::uint64_t from = 0;
+  std::uint64_t what = 0;
+  std::uint64_t stop = 0;
+  bool operator==(const MemoKey&) const = default;
+};
+
 std::uint64_t TextKey(std::string_view s) {
   return reinterpret_cast<std::uintptr_t>(s.data()) * 131 + s.size();
 }
@@ -70,26 +90,47 @@ std::uint64_t SegKey(const Seg& s) {
   return TextKey(s.id) ^ (TextKey(s.q1) << 1) ^ (TextKey(s.q2) << 2);
 }
 
+constexpr std::size_t kNoPosition = static_cast<std::size_t>(-1);
+
 }  // namespace
 
 struct ClaimLookup::State {
+  // One record of the claim's view of its unit.
+  struct Rec {
+    std::uint32_t number = 0;
+    Packed id;
+    Packed qualifier;  // element 1
+  };
+
   // The claim of the last request.
   bool prepared = false;
   std::size_t claim = 0;
   std::size_t occurrence = 0;
   bool valid = false;
   std::uint32_t unit_start = 0;
-  std::vector<std::uint32_t> clms;    // CLM records of the unit
-  std::vector<std::uint32_t> recs;    // the claim's view of the unit, from its start
-  std::vector<std::string_view> ids;  // their segment ids
-  std::size_t from_subscriber = 0;    // position in recs of the first subscriber HL
+  std::vector<std::uint32_t> clms;  // CLM records of the unit
+  std::vector<Rec> recs;            // the claim's view of the unit, from its start
+  // Every id of the view with its first position, and its first position at
+  // or after the subscriber HL (kNoPosition when none): a search starts at
+  // the first record that can match, and a search for an id the claim does
+  // not have ends at once.
+  struct FirstOfId {
+    Packed id;
+    std::size_t first = 0;
+    std::size_t first_from_subscriber = 0;
+  };
+  std::vector<FirstOfId> firsts;
+  std::vector<std::uint32_t> view_scratch;
+  std::size_t from_subscriber = 0;  // position in recs of the first subscriber HL
   bool lines_ready = false;
   std::vector<std::pair<std::size_t, std::int64_t>> lines;  // (position of an LX, LX01)
 
-  // Billing-provider levels: the records where the level count changes.
+  // Billing-provider levels: the records where the level count changes, and
+  // the searches made in the level of the last request.
   bool runs_ready = false;
   std::vector<std::uint32_t> run_starts;
-  std::unordered_map<MemoKey, std::uint32_t, MemoHash> billing_memo;
+  std::uint32_t memo_run = 0;
+  std::vector<std::pair<MemoKey, std::uint32_t>> billing_memo;
 
   // Header values by field name.
   std::unordered_map<std::string, std::string> header_memo;
@@ -111,12 +152,16 @@ class ClaimLookup::Scanner {
     switch (scope) {
       case Scope::kUnit:
       case Scope::kUnitFromStart: {
-        std::uint32_t seen = 0;
-        for (std::size_t j = ViewStart(scope); j < st_.recs.size(); ++j) {
-          if (st_.ids[j].starts_with(seg.id) && rules::Matches(list(), st_.recs[j], seg) &&
-              ++seen == m) {
-            return st_.recs[j];
+        const Probe probe(seg);
+        std::size_t start = kNoPosition;
+        for (const State::FirstOfId& f : st_.firsts) {
+          if (f.id.Begins(probe.id)) {
+            start = std::min(start, scope == Scope::kUnit ? f.first_from_subscriber : f.first);
           }
+        }
+        std::uint32_t seen = 0;
+        for (std::size_t j = start; j < st_.recs.size(); ++j) {
+          if (Matches(st_.recs[j], probe) && ++seen == m) return st_.recs[j].number;
         }
         return 0;
       }
@@ -133,14 +178,15 @@ class ClaimLookup::Scanner {
   std::uint32_t Line(std::uint32_t n) {
     if (!st_.lines_ready) {
       st_.lines_ready = true;
+      const Packed lx("LX");
       for (std::size_t j = st_.from_subscriber; j < st_.recs.size(); ++j) {
-        if (st_.ids[j].starts_with("LX")) {
-          st_.lines.emplace_back(j, LeadingInteger(list().Element(st_.recs[j], 1)));
+        if (st_.recs[j].id.Begins(lx)) {
+          st_.lines.emplace_back(j, LeadingInteger(st_.recs[j].qualifier.text));
         }
       }
     }
     for (const auto& [j, number] : st_.lines) {
-      if (number == n) return st_.recs[j];
+      if (number == n) return st_.recs[j].number;
     }
     return 0;
   }
@@ -149,14 +195,15 @@ class ClaimLookup::Scanner {
                        std::string_view stop_id) {
     switch (scope) {
       case Scope::kUnit:
-      case Scope::kUnitFromStart:
+      case Scope::kUnitFromStart: {
+        const Probe probe(target);
+        const Packed stop(stop_id);
         for (std::size_t j = PositionOf(from) + 1; j < st_.recs.size(); ++j) {
-          if (!stop_id.empty() && st_.ids[j].starts_with(stop_id)) return 0;
-          if (st_.ids[j].starts_with(target.id) && rules::Matches(list(), st_.recs[j], target)) {
-            return st_.recs[j];
-          }
+          if (stop.size != 0 && st_.recs[j].id.Begins(stop)) return 0;
+          if (Matches(st_.recs[j], probe)) return st_.recs[j].number;
         }
         return 0;
+      }
       case Scope::kBilling: {
         const std::uint32_t end = BillingRun().second;
         const MemoKey key{2, from, SegKey(target), TextKey(stop_id)};
@@ -173,12 +220,14 @@ class ClaimLookup::Scanner {
     switch (scope) {
       case Scope::kUnit:
       case Scope::kUnitFromStart: {
+        const Packed target(target_id);
+        const Packed stop(stop_id);
         std::uint32_t seen = 0;
         for (std::size_t j = PositionOf(from) + 1; j < st_.recs.size(); ++j) {
-          const std::string_view id = st_.ids[j];
-          if (!stop_id.empty() && id.starts_with(stop_id)) return 0;
-          if (stop_at_hl && id == "HL") return 0;
-          if (id.starts_with(target_id) && ++seen == m) return st_.recs[j];
+          const Packed& id = st_.recs[j].id;
+          if (stop.size != 0 && id.Begins(stop)) return 0;
+          if (stop_at_hl && id.text == "HL") return 0;
+          if (id.Begins(target) && ++seen == m) return st_.recs[j].number;
         }
         return 0;
       }
@@ -201,25 +250,30 @@ class ClaimLookup::Scanner {
   }
 
  private:
-  std::uint32_t Last() const { return static_cast<std::uint32_t>(count() == 0 ? 0 : count() - 1); }
-
-  std::size_t ViewStart(Scope scope) const {
-    return scope == Scope::kUnit ? st_.from_subscriber : 0;
+  static bool Matches(const State::Rec& r, const Probe& p) {
+    if (!r.id.Begins(p.id)) return false;
+    if (p.q1.size == 0) return true;
+    return r.qualifier.Begins(p.q1) || (p.q2.size != 0 && r.qualifier.Begins(p.q2));
   }
+
+  std::uint32_t Last() const { return static_cast<std::uint32_t>(count() == 0 ? 0 : count() - 1); }
 
   // Position in the claim's records of record `rec` (a record the scanner
   // returned, so it is there).
   std::size_t PositionOf(std::uint32_t rec) const {
-    return static_cast<std::size_t>(std::lower_bound(st_.recs.begin(), st_.recs.end(), rec) -
-                                    st_.recs.begin());
+    return static_cast<std::size_t>(
+        std::lower_bound(st_.recs.begin(), st_.recs.end(), rec,
+                         [](const State::Rec& r, std::uint32_t n) { return r.number < n; }) -
+        st_.recs.begin());
   }
 
   template <class F>
   std::uint32_t Remember(const MemoKey& key, F&& search) {
-    auto it = st_.billing_memo.find(key);
-    if (it != st_.billing_memo.end()) return it->second;
+    for (const auto& [k, found] : st_.billing_memo) {
+      if (k == key) return found;
+    }
     const std::uint32_t found = search();
-    st_.billing_memo.emplace(key, found);
+    st_.billing_memo.emplace_back(key, found);
     return found;
   }
 
@@ -241,6 +295,10 @@ class ClaimLookup::Scanner {
     const std::uint32_t start = *(it - 1);
     const std::uint32_t end = std::min(
         it == st_.run_starts.end() ? static_cast<std::uint32_t>(l.size()) : *it - 1, Last());
+    if (st_.memo_run != start) {  // the searches of another level are not asked again soon
+      st_.memo_run = start;
+      st_.billing_memo.clear();
+    }
     return {start, end};
   }
 
@@ -298,7 +356,7 @@ void ClaimLookup::Prepare(std::size_t claim, std::size_t occurrence) const {
   st.unit_start = 0;
   st.clms.clear();
   st.recs.clear();
-  st.ids.clear();
+  st.firsts.clear();
   st.from_subscriber = 0;
   st.lines_ready = false;
   st.lines.clear();
@@ -325,8 +383,10 @@ void ClaimLookup::Prepare(std::size_t claim, std::size_t occurrence) const {
   if (occurrence < 1 || occurrence > std::max<std::size_t>(m, 1)) return;
   st.valid = true;
 
+  std::vector<std::uint32_t>& view = st.view_scratch;
+  view.clear();
   if (m <= 1) {
-    for (std::uint32_t r = s; r <= e; ++r) st.recs.push_back(r);
+    for (std::uint32_t r = s; r <= e; ++r) view.push_back(r);
   } else {
     // Claim k's view: its own loop, the levels above it, the patient level
     // that holds it; no other claim's loop and no other patient or
@@ -357,16 +417,30 @@ void ClaimLookup::Prepare(std::size_t claim, std::size_t occurrence) const {
       } else if (id == "CLM") {
         owner = ++clm_seen;
       }
-      if (owner != 0 ? owner == occurrence : level_included) st.recs.push_back(r);
+      if (owner != 0 ? owner == occurrence : level_included) view.push_back(r);
     }
   }
-  st.ids.reserve(st.recs.size());
-  for (std::uint32_t r : st.recs) st.ids.push_back(l.Id(r));
   st.from_subscriber =
-      subscriber == 0
-          ? st.recs.size()
-          : static_cast<std::size_t>(std::lower_bound(st.recs.begin(), st.recs.end(), subscriber) -
-                                     st.recs.begin());
+      subscriber == 0 ? view.size()
+                      : static_cast<std::size_t>(
+                            std::lower_bound(view.begin(), view.end(), subscriber) - view.begin());
+  st.recs.reserve(view.size());
+  for (std::size_t j = 0; j < view.size(); ++j) {
+    State::Rec rec;
+    rec.number = view[j];
+    rec.id = Packed(l.Id(view[j]));
+    rec.qualifier = Packed(l.Element(view[j], 1));
+    st.recs.push_back(rec);
+    auto it = std::find_if(st.firsts.begin(), st.firsts.end(), [&](const State::FirstOfId& f) {
+      return f.id.size == rec.id.size && f.id.Begins(rec.id);
+    });
+    if (it == st.firsts.end()) {
+      it = st.firsts.insert(st.firsts.end(), State::FirstOfId{rec.id, j, kNoPosition});
+    }
+    if (j >= st.from_subscriber && it->first_from_subscriber == kNoPosition) {
+      it->first_from_subscriber = j;
+    }
+  }
 }
 
 std::string ClaimLookup::Value(const BoundField& field, std::size_t claim,
@@ -386,12 +460,19 @@ std::string ClaimLookup::HeaderValue(const BoundField& field, std::size_t claim)
       return {};
     }
   }
+  // Header values do not depend on the claim: they are remembered by name
+  // (and, for user-defined names, by their definitions).
   State& st = *state_;
-  auto it = st.header_memo.find(field.name());
+  std::string key = field.name();
+  for (const UserFieldDef& d : field.resolved().user_fields) {
+    key.append(1, '\0').append(d.segment).append(1, '\1').append(d.qualifier);
+    key.append(1, '\1').append(d.returned);
+  }
+  auto it = st.header_memo.find(key);
   if (it != st.header_memo.end()) return it->second;
   Scanner scanner(*this, st);
   std::string value = rules::EvaluateHeader(field.resolved(), field.rule(), scanner);
-  st.header_memo.emplace(field.name(), value);
+  st.header_memo.emplace(std::move(key), value);
   return value;
 }
 
