@@ -139,6 +139,32 @@ EngineOptions ParseEngineOptions(std::string_view parse_options) {
   return o;
 }
 
+// ---- the filter ----------------------------------------------------------
+
+bool FilterPasses(std::string_view value, std::string_view filter, bool plain_only) {
+  if (TrimBlanks(value).empty()) return false;
+  if (!plain_only && !filter.empty()) {
+    if (filter.front() == '#') {
+      const std::string_view rest = filter.substr(1);
+      const std::int64_t start = LeadingInteger(Piece(rest, ':', 1));
+      const std::int64_t length = LeadingInteger(Piece(rest, ':', 2));
+      const std::size_t text_at =
+          std::min(rest.size(), Piece(rest, ':', 1).size() + Piece(rest, ':', 2).size() + 2);
+      const std::string part = ToUpper(SubText(value, start, length));
+      return part.starts_with(ToUpper(rest.substr(text_at)));
+    }
+    if (filter.front() == '>') return filter.substr(1) > value;
+    if (filter.front() == '<') return filter.substr(1) < value;
+  }
+  return ToUpper(TrimBlanks(value)).starts_with(ToUpper(TrimBlanks(filter)));
+}
+
+std::vector<std::string> FilterLogLines(std::string_view field, std::string_view value,
+                                        std::size_t passed) {
+  return {" Filter Field = " + std::string(field), " Filter Equal = " + std::string(value),
+          " Filter Recorcd Count = " + FormatInteger(static_cast<std::int64_t>(passed))};
+}
+
 // ---- the trace -----------------------------------------------------------
 
 ExportTrace::ExportTrace(const fs::path& folder, bool header, int dispatch_mode,

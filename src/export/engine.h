@@ -112,6 +112,23 @@ struct EngineOptions {
 };
 EngineOptions ParseEngineOptions(std::string_view parse_options);
 
+// ---- the claim filter (FILTER=, comma-separated 835 exports) -----------------
+
+// Whether a claim whose filter field has `value` passes `filter` (the
+// FILTER= value, upper-cased). A blank value never passes. Otherwise:
+//   "#start:length:text"  the part of the upper-cased value from position
+//                         start (1-based) for length characters begins with
+//                         the upper-cased text;
+//   ">text"               text compares greater than the value;
+//   "<text"               text compares less than the value;
+//   anything else         the trimmed, upper-cased value begins with the
+//                         trimmed, upper-cased filter.
+// `plain_only` (service-line rows) uses the last rule for every filter.
+bool FilterPasses(std::string_view value, std::string_view filter, bool plain_only = false);
+// The temp.log lines of a filtered export.
+std::vector<std::string> FilterLogLines(std::string_view field, std::string_view value,
+                                        std::size_t passed);
+
 // ---- the export trace (qvdebug.log) ---------------------------------------
 
 class ExportTrace {

@@ -75,6 +75,47 @@ TEST(EngineOptionsTest, ArgumentsAreTakenOutBeforeTheWords) {
   EXPECT_FALSE(none.header || none.debug || none.map.has_value());
 }
 
+TEST(FilterTest, PrefixPositionAndComparisons) {
+  const struct {
+    const char* value;
+    const char* filter;
+    bool passes;
+  } cases[] = {
+      {"1", "1", true},
+      {"19", "1", true},
+      {"22", "1", false},
+      {"  abc ", "AB", true},
+      {"", "", false},
+      {"   ", "", false},
+      {"xAbCdef", "#2:3:ABC", true},
+      {"xAbCdef", "#1:3:ABC", false},
+      {"abc", "#1:3:ABC", true},
+      {"ab", "#1:3:ABC", false},
+      {"ABC", ">M", true},
+      {"SMITH", ">M", false},
+      {"SMITH", "<M", true},
+      {"ABC", "<M", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FilterPasses(c.value, c.filter), c.passes) << c.value << " " << c.filter;
+  }
+  EXPECT_FALSE(FilterPasses("SMITH", ">M", true));  // service lines: the plain rule only
+  EXPECT_TRUE(FilterPasses(">MAX", ">M", true));
+  EXPECT_THAT(FilterLogLines("CLAIMSTATUSCODE", "1", 2),
+              ElementsAre(" Filter Field = CLAIMSTATUSCODE", " Filter Equal = 1",
+                          " Filter Recorcd Count = 2"));
+}
+
+TEST_F(EngineTest, TheTraceStopsGrowingAtItsBound) {
+  ExportTrace trace(dir_, false, 109, "837");
+  const std::string line(1000, 'x');
+  for (int i = 0; i < 1100; ++i) trace.Line(line);
+  EXPECT_TRUE(trace.full());
+  EXPECT_LE(trace.text().size(), ExportTrace::kMaxCharacters + line.size() + 2);
+  trace.Finish();
+  EXPECT_TRUE(Read("qvdebug.log").ends_with("Ended   12/11/26  10:42:03\r\n\r\n"));
+}
+
 // ---- the engine with the test family --------------------------------------------
 
 TEST_F(EngineTest, CommaSeparatedWithAndWithoutHeaderAndSeparateDat) {
