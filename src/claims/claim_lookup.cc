@@ -95,6 +95,36 @@ constexpr std::size_t kNoPosition = static_cast<std::size_t>(-1);
 }  // namespace
 
 struct ClaimLookup::State {
+  // The HLs of a unit with the end of their own records.
+  struct Level {
+    std::uint32_t hl = 0;
+    std::uint32_t end = 0;
+    int type = 0;  // 22 subscriber, 23 patient, 0 any other
+  };
+  // The CLMs of a unit: the loop (CLM to the record before the next CLM or
+  // HL), the HL that holds it and the subscriber HL above it.
+  struct Loop {
+    std::uint32_t clm = 0;
+    std::uint32_t end = 0;
+    std::uint32_t holder = 0;
+    std::uint32_t subscriber = 0;
+  };
+  // The unit of the last request, read once for all its claims.
+  struct Unit {
+    bool ready = false;
+    std::size_t claim = 0;
+    std::uint32_t start = 0;
+    std::uint32_t end = 0;       // start..end; end < start when empty
+    std::uint32_t lead_end = 0;  // records in front of its first HL or CLM
+    std::uint32_t subscriber = 0;
+    std::vector<Level> hls;
+    std::vector<std::size_t> other_levels;  // HLs neither subscriber nor patient
+    std::vector<Loop> clms;
+    bool total_ready = false;
+    std::string total;
+  };
+  Unit unit;
+
   // One record of the claim's view of its unit.
   struct Rec {
     std::uint32_t number = 0;
@@ -107,9 +137,7 @@ struct ClaimLookup::State {
   std::size_t claim = 0;
   std::size_t occurrence = 0;
   bool valid = false;
-  std::uint32_t unit_start = 0;
-  std::vector<std::uint32_t> clms;  // CLM records of the unit
-  std::vector<Rec> recs;            // the claim's view of the unit, from its start
+  std::vector<Rec> recs;  // the claim's view of the unit, from its start
   // Every id of the view with its first position, and its first position at
   // or after the subscriber HL (kNoPosition when none): a search starts at
   // the first record that can match, and a search for an id the claim does
@@ -120,7 +148,7 @@ struct ClaimLookup::State {
     std::size_t first_from_subscriber = 0;
   };
   std::vector<FirstOfId> firsts;
-  std::vector<std::uint32_t> view_scratch;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> chunk_scratch;
   std::size_t from_subscriber = 0;  // position in recs of the first subscriber HL
   bool lines_ready = false;
   std::vector<std::pair<std::size_t, std::int64_t>> lines;  // (position of an LX, LX01)
@@ -244,9 +272,14 @@ class ClaimLookup::Scanner {
   }
 
   std::string ClaimTotal() {
-    Decimal sum;
-    for (std::uint32_t r : st_.clms) sum += Decimal::ParseLeading(list().Element(r, 2));
-    return rules::FormatTotal(sum);
+    State::Unit& u = st_.unit;
+    if (!u.total_ready) {
+      u.total_ready = true;
+      Decimal sum;
+      for (const State::Loop& c : u.clms) sum += Decimal::ParseLeading(list().Element(c.clm, 2));
+      u.total = rules::FormatTotal(sum);
+    }
+    return u.total;
   }
 
  private:
@@ -289,7 +322,7 @@ class ClaimLookup::Scanner {
         }
       }
     }
-    const std::uint32_t s = st_.unit_start;
+    const std::uint32_t s = st_.unit.start;
     auto it = std::upper_bound(st_.run_starts.begin(), st_.run_starts.end(), s);
     if (it == st_.run_starts.begin()) return {1, 0};
     const std::uint32_t start = *(it - 1);
@@ -346,96 +379,128 @@ ClaimLookup::~ClaimLookup() = default;
 ClaimLookup::ClaimLookup(ClaimLookup&&) noexcept = default;
 ClaimLookup& ClaimLookup::operator=(ClaimLookup&&) noexcept = default;
 
+void ClaimLookup::PrepareUnit(std::size_t claim) const {
+  State::Unit& u = state_->unit;
+  if (u.ready && u.claim == claim) return;
+  u = State::Unit();
+  u.ready = true;
+  u.claim = claim;
+  if (claim < 1 || claim > index_->size()) return;
+  const x12::SegmentList& l = *list_;
+  const std::size_t last = count_ == 0 ? 0 : count_ - 1;
+  u.start = (*index_)[claim];
+  u.end = u.start - 1;
+  for (std::size_t r = u.start; r >= 1 && r <= last && l.SetClaimNo(r) == claim; ++r) {
+    u.end = static_cast<std::uint32_t>(r);
+  }
+  // One pass: the HLs with the end of their own records (up to the first CLM
+  // or HL after them), the CLMs with the end of their loops and the levels
+  // that hold them.
+  std::uint32_t last_hl = 0, last_subscriber = 0;
+  auto close = [&](std::uint32_t r) {  // the chunk open before record r ends
+    if (!u.clms.empty() && u.clms.back().end == 0) u.clms.back().end = r - 1;
+    if (!u.hls.empty() && u.hls.back().end == 0) u.hls.back().end = r - 1;
+    if (u.lead_end == 0 && u.hls.empty() && u.clms.empty()) u.lead_end = r - 1;
+  };
+  for (std::uint32_t r = u.start; r <= u.end; ++r) {
+    const std::string_view id = l.Id(r);
+    if (id == "HL") {
+      close(r);
+      const std::string_view type = l.Element(r, 3);
+      State::Level level;
+      level.hl = r;
+      level.type = LooseEquals(type, "22") ? 22 : LooseEquals(type, "23") ? 23 : 0;
+      if (level.type == 0) u.other_levels.push_back(u.hls.size());
+      u.hls.push_back(level);
+      last_hl = r;
+      if (level.type == 22) {
+        last_subscriber = r;
+        if (u.subscriber == 0) u.subscriber = r;
+      }
+    } else if (id == "CLM") {
+      close(r);
+      State::Loop loop;
+      loop.clm = r;
+      loop.holder = last_hl;
+      loop.subscriber = last_subscriber;
+      u.clms.push_back(loop);
+    }
+  }
+  close(u.end + 1);
+  if (u.lead_end == 0) u.lead_end = u.start - 1;  // the unit begins with an HL or a CLM
+}
+
 void ClaimLookup::Prepare(std::size_t claim, std::size_t occurrence) const {
   State& st = *state_;
-  if (st.prepared && st.claim == claim && st.occurrence == occurrence) return;
+  if (st.prepared && st.claim == claim && st.occurrence == occurrence && st.unit.ready &&
+      st.unit.claim == claim) {
+    return;
+  }
   st.prepared = true;
   st.claim = claim;
   st.occurrence = occurrence;
   st.valid = false;
-  st.unit_start = 0;
-  st.clms.clear();
   st.recs.clear();
   st.firsts.clear();
   st.from_subscriber = 0;
   st.lines_ready = false;
   st.lines.clear();
+  PrepareUnit(claim);
+  const State::Unit& u = st.unit;
   if (claim < 1 || claim > index_->size()) return;
-
-  const x12::SegmentList& l = *list_;
-  const std::uint32_t s = (*index_)[claim];
-  const std::size_t last = count_ == 0 ? 0 : count_ - 1;
-  st.unit_start = s;
-  std::uint32_t e = s - 1;  // the unit is s..e
-  for (std::size_t r = s; r >= 1 && r <= last && l.SetClaimNo(r) == claim; ++r) {
-    e = static_cast<std::uint32_t>(r);
-  }
-  std::uint32_t subscriber = 0;
-  for (std::uint32_t r = s; r <= e; ++r) {
-    const std::string_view id = l.Id(r);
-    if (id == "CLM") {
-      st.clms.push_back(r);
-    } else if (subscriber == 0 && id == "HL" && LooseEquals(l.Element(r, 3), "22")) {
-      subscriber = r;
-    }
-  }
-  const std::size_t m = st.clms.size();
+  const std::size_t m = u.clms.size();
   if (occurrence < 1 || occurrence > std::max<std::size_t>(m, 1)) return;
   st.valid = true;
 
-  std::vector<std::uint32_t>& view = st.view_scratch;
-  view.clear();
+  // The claim's records: with one CLM the whole unit; with several, claim
+  // k's own loop, the levels above it and the patient level that holds it,
+  // and no other claim's loop, patient or subscriber level.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>>& chunks = st.chunk_scratch;
+  chunks.clear();
   if (m <= 1) {
-    for (std::uint32_t r = s; r <= e; ++r) view.push_back(r);
+    if (u.start <= u.end) chunks.emplace_back(u.start, u.end);
   } else {
-    // Claim k's view: its own loop, the levels above it, the patient level
-    // that holds it; no other claim's loop and no other patient or
-    // subscriber level.
-    const std::uint32_t clm = st.clms[occurrence - 1];
-    std::uint32_t holder = 0;             // the HL that holds CLM k
-    std::uint32_t holder_subscriber = 0;  // the subscriber HL above it
-    for (std::uint32_t r = s; r < clm; ++r) {
-      if (l.Id(r) != "HL") continue;
-      holder = r;
-      if (LooseEquals(l.Element(r, 3), "22")) holder_subscriber = r;
+    const State::Loop& k = u.clms[occurrence - 1];
+    if (u.lead_end >= u.start) chunks.emplace_back(u.start, u.lead_end);
+    for (std::size_t i : u.other_levels) chunks.emplace_back(u.hls[i].hl, u.hls[i].end);
+    for (std::uint32_t hl : {k.subscriber, k.holder}) {
+      auto it = std::lower_bound(u.hls.begin(), u.hls.end(), hl,
+                                 [](const State::Level& a, std::uint32_t b) { return a.hl < b; });
+      if (hl == 0 || it == u.hls.end() || it->hl != hl || it->type == 0) continue;
+      if (it->type == 22 && hl != k.subscriber) continue;  // the holder is a patient level
+      if (chunks.empty() || chunks.back().first != it->hl) chunks.emplace_back(it->hl, it->end);
     }
-    std::size_t owner = 0;  // the claim whose loop the record is in (1-based)
-    std::size_t clm_seen = 0;
-    bool level_included = true;
-    for (std::uint32_t r = s; r <= e; ++r) {
-      const std::string_view id = l.Id(r);
-      if (id == "HL") {
-        owner = 0;
-        const std::string_view type = l.Element(r, 3);
-        if (LooseEquals(type, "22")) {
-          level_included = r == holder_subscriber;
-        } else if (LooseEquals(type, "23")) {
-          level_included = r == holder;
-        } else {
-          level_included = true;
-        }
-      } else if (id == "CLM") {
-        owner = ++clm_seen;
-      }
-      if (owner != 0 ? owner == occurrence : level_included) view.push_back(r);
+    chunks.emplace_back(k.clm, k.end);
+    std::sort(chunks.begin(), chunks.end());
+  }
+  const x12::SegmentList& l = *list_;
+  for (const auto& [from, to] : chunks) {
+    for (std::uint32_t r = from; r <= to; ++r) {
+      if (r == u.subscriber) st.from_subscriber = st.recs.size();
+      State::Rec rec;
+      rec.number = r;
+      rec.id = Packed(l.Id(r));
+      rec.qualifier = Packed(l.Element(r, 1));
+      st.recs.push_back(rec);
     }
   }
-  st.from_subscriber =
-      subscriber == 0 ? view.size()
-                      : static_cast<std::size_t>(
-                            std::lower_bound(view.begin(), view.end(), subscriber) - view.begin());
-  st.recs.reserve(view.size());
-  for (std::size_t j = 0; j < view.size(); ++j) {
-    State::Rec rec;
-    rec.number = view[j];
-    rec.id = Packed(l.Id(view[j]));
-    rec.qualifier = Packed(l.Element(view[j], 1));
-    st.recs.push_back(rec);
+  // The first subscriber HL of the unit may lie outside the claim's records:
+  // the search of the unit then begins at the first record after it.
+  if (u.subscriber == 0) {
+    st.from_subscriber = st.recs.size();
+  } else {
+    st.from_subscriber = static_cast<std::size_t>(
+        std::lower_bound(st.recs.begin(), st.recs.end(), u.subscriber,
+                         [](const State::Rec& r, std::uint32_t n) { return r.number < n; }) -
+        st.recs.begin());
+  }
+  for (std::size_t j = 0; j < st.recs.size(); ++j) {
+    const Packed& id = st.recs[j].id;
     auto it = std::find_if(st.firsts.begin(), st.firsts.end(), [&](const State::FirstOfId& f) {
-      return f.id.size == rec.id.size && f.id.Begins(rec.id);
+      return f.id.size == id.size && f.id.Begins(id);
     });
     if (it == st.firsts.end()) {
-      it = st.firsts.insert(st.firsts.end(), State::FirstOfId{rec.id, j, kNoPosition});
+      it = st.firsts.insert(st.firsts.end(), State::FirstOfId{id, j, kNoPosition});
     }
     if (j >= st.from_subscriber && it->first_from_subscriber == kNoPosition) {
       it->first_from_subscriber = j;
@@ -482,14 +547,8 @@ std::string ClaimLookup::Lookup(const BoundField& field, std::size_t claim,
 }
 
 std::size_t ClaimLookup::ClaimCount(std::size_t claim) const {
-  if (claim < 1 || claim > index_->size()) return 0;
-  const std::size_t last = count_ == 0 ? 0 : count_ - 1;
-  std::size_t m = 0;
-  for (std::size_t r = (*index_)[claim]; r >= 1 && r <= last && list_->SetClaimNo(r) == claim;
-       ++r) {
-    m += list_->Id(r) == "CLM";
-  }
-  return m;
+  PrepareUnit(claim);
+  return state_->unit.clms.size();
 }
 
 std::size_t ClaimLookup::UnitCount() const { return index_->size(); }

@@ -27,11 +27,14 @@
 // billing-level names (HIERARCHIALCLAIM...) stay those of the whole unit.
 // An occurrence outside 1..max(ClaimCount(c), 1) names no claim: empty text.
 //
-// Cost: a request costs time in proportion to its claim, not to the file.
-// The lookup keeps the records of the last claim asked (its view of the
-// unit, its service lines), the billing-provider levels of the list and the
-// searches made in them, and the header values by name. It is therefore
-// not for use from several threads at once.
+// Cost: a request costs time in proportion to its claim, not to the file
+// nor to the unit. The lookup keeps the unit of the last request (its levels
+// and claim loops, read once for all its claims, and its total), the records
+// of the last claim (its view of the unit, its service lines, the first
+// record of each segment id), the billing-provider levels of the list with
+// the searches made in the last one, and the header values by name. Asking
+// claim after claim, field after field is the cheap order; any order gives
+// the same text. Not for use from several threads at once.
 #ifndef ARDENTIX_CLAIMS_CLAIM_LOOKUP_H_
 #define ARDENTIX_CLAIMS_CLAIM_LOOKUP_H_
 
@@ -105,6 +108,7 @@ class ClaimLookup {
  private:
   struct State;
   class Scanner;
+  void PrepareUnit(std::size_t claim) const;
   void Prepare(std::size_t claim, std::size_t occurrence) const;
 
   const x12::SegmentList* list_;
