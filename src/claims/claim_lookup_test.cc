@@ -812,6 +812,35 @@ TEST(ClaimLookup, ClaimsAndOccurrencesOutOfRange) {
   EXPECT_EQ(bare.Get("CLAIMID"), "");  // no subscriber HL to search from
 }
 
+// The lookup remembers the last unit and claim; asking other units in
+// between (ClaimCount included) must not leak into the next answer.
+TEST(ClaimLookup, RequestsInAnyOrderGiveTheSameText) {
+  const auto f = Load("837p_5010_claims.x12");
+  const BoundField total = BindField("MULTICLAIMTOTAL", UserFieldTable());
+  const BoundField patient = BindField("PATLNAME", UserFieldTable());
+  EXPECT_EQ(f->lookup.Value(total, 2, 2), "125.3");
+  EXPECT_EQ(f->lookup.ClaimCount(1), 1u);
+  EXPECT_EQ(f->lookup.Value(total, 2, 2), "125.3");
+  EXPECT_EQ(f->lookup.ClaimCount(3), 1u);
+  EXPECT_EQ(f->lookup.Value(patient, 2, 2), "JONES");
+  EXPECT_EQ(f->lookup.Value(total, 1, 1), "125.5");
+  EXPECT_EQ(f->lookup.Value(patient, 2, 1), "");
+  EXPECT_EQ(f->lookup.Value(patient, 1, 1), "SMITH");
+}
+
+TEST(ClaimLookup, ClaimTypeNeedsALineOne) {
+  const std::string isa =
+      "ISA*00*          *00*          *ZZ*A              *ZZ*B              "
+      "*230101*1200*^*00501*000000001*0*P*:~ST*837*1~HL*1**20*1~NM1*85*2*B~HL*2*1*22*0~"
+      "NM1*IL*1*SUB~CLM*X1*5~";
+  Loaded no_lines(isa + "SE*1*1~IEA*1*1~", true);
+  EXPECT_EQ(no_lines.Get("CLAIMID"), "X1");
+  EXPECT_EQ(no_lines.Get("CLAIMTYPE"), "");
+  Loaded line_two(isa + "LX*2~SV1*HC:1*5~SE*1*1~IEA*1*1~", true);
+  EXPECT_EQ(line_two.Get("CLAIMTYPE"), "");
+  EXPECT_EQ(line_two.Get("PROC2"), "1");
+}
+
 TEST(ClaimLookup, SubmitterAddressOnlyWithASubmitterName) {
   const std::string isa =
       "ISA*00*          *00*          *ZZ*A              *ZZ*B              "
