@@ -18,6 +18,9 @@
 #if ARDENTIX_HAVE_PARSE
 #include "parse/driver.h"
 #endif
+#if ARDENTIX_HAVE_EXPORT_837
+#include "export/export_837.h"
+#endif
 
 int main(int argc, char** argv) {
   using namespace ardentix;
@@ -52,6 +55,13 @@ int main(int argc, char** argv) {
   // The parse driver, the main window and the server window plug in here as
   // their subsystems are built.
   shell::StartupHooks hooks;
+#if ARDENTIX_HAVE_EXPORT_837
+  {  // The dispatcher's transaction handlers that the build has.
+    x12::HandlerTable handlers = x12::Handlers();
+    Register837ExportHandler(handlers);
+    x12::SetHandlerTable(std::move(handlers));
+  }
+#endif
 #if ARDENTIX_HAVE_PARSE
   hooks.parse = [](const shell::StartupState& s) {
     return parse::RunUnattended(s.parameters, s.working_folder, s.base_folder);
