@@ -1,5 +1,6 @@
 #include "parse/blocks.h"
 
+#include <initializer_list>
 #include <string>
 #include <system_error>
 
@@ -106,9 +107,20 @@ bool ForEachBlock(const fs::path& file, const BlockSettings& settings,
   const char sep = detected.delimiters.element;
   const char term = detected.delimiters.terminator;
 
-  // The headers the next block may need.
+  // The headers the next block may need, with their segment counts and the
+  // control numbers of the envelopes they open.
   std::string isa_text, gs_text, set_header, billing;
+  int set_header_segments = 0, billing_segments = 0;
+  std::string isa_control, gs_control, st_control;
   bool in_set_header = false, in_billing = false, set_is_837 = false;
+
+  // The envelopes open at the end of the block text so far, so that a block
+  // cut inside them is closed with SE, GE and IEA: the last segment of a
+  // block is then a data segment like any other.
+  struct Open {
+    bool interchange = false, group = false, set = false;
+    int groups = 0, sets = 0, set_segments = 0;
+  } open;
 
   std::string prefix, body;
   // A block is closed only once it holds a unit: a subscriber level of an
@@ -117,21 +129,52 @@ bool ForEachBlock(const fs::path& file, const BlockSettings& settings,
   bool started = settings.start == 0;
   bool go_on = true;
   int n = 0;
-  auto emit = [&]() {
+  auto segment_text = [&](std::initializer_list<std::string_view> elements) {
+    std::string text;
+    for (std::string_view e : elements) {
+      if (!text.empty()) text.push_back(sep);
+      text.append(e);
+    }
+    text.push_back(term);
+    return text;
+  };
+  auto emit = [&](bool last) {
     if (body.empty()) return true;
     ++n;
-    const std::string text = prefix + body;
+    std::string text = prefix + body;
+    if (!last) {
+      if (open.set) {
+        text += segment_text({"SE", std::to_string(open.set_segments + 1), st_control});
+      }
+      if (open.group) text += segment_text({"GE", std::to_string(open.sets), gs_control});
+      if (open.interchange) {
+        text += segment_text({"IEA", std::to_string(open.groups), isa_control});
+      }
+    }
     body.clear();
     has_unit = false;
     if (!take(text, n)) return false;
     return settings.count == 0 || static_cast<std::uint64_t>(n) < settings.count;
   };
-  auto context = [&](std::string_view id, std::string_view level) {
-    if (id == "ISA") return std::string();
-    if (id == "GS") return isa_text;
-    if (id == "ST") return isa_text + gs_text;
-    if (level == "20") return isa_text + gs_text + set_header;
-    return isa_text + gs_text + set_header + billing;
+  // The headers in front of a block that begins with this segment.
+  auto begin_block = [&](std::string_view id, std::string_view level) {
+    open = Open{};
+    prefix.clear();
+    if (id == "ISA") return;
+    prefix = isa_text;
+    open.interchange = true;
+    if (id == "GS") return;
+    prefix += gs_text;
+    open.group = true;
+    open.groups = 1;
+    if (id == "ST") return;
+    prefix += set_header;
+    open.set = true;
+    open.sets = 1;
+    open.set_segments = set_header_segments;
+    if (level == "20") return;
+    prefix += billing;
+    open.set_segments += billing_segments;
   };
 
   SegmentReader reader(file, size, detected.delimiters);
@@ -147,28 +190,32 @@ bool ForEachBlock(const fs::path& file, const BlockSettings& settings,
       while (lead < segment.size() && !IsAlnum(segment[lead])) ++lead;
       if (!started && offset + lead >= settings.start) {
         started = true;
-        prefix = context(id, level);
+        begin_block(id, level);
       } else if (started && has_unit && body.size() >= settings.block_size) {
-        if (!emit()) {
+        if (!emit(false)) {
           go_on = false;
           break;
         }
-        prefix = context(id, level);
+        begin_block(id, level);
       }
     }
     if (id == "ISA") {
       isa_text.assign(segment);
+      isa_control = Element(segment, sep, term, 13);
       gs_text.clear();
       set_header.clear();
       billing.clear();
       in_set_header = in_billing = set_is_837 = false;
     } else if (id == "GS") {
       gs_text.assign(segment);
+      gs_control = Element(segment, sep, term, 6);
       set_header.clear();
       billing.clear();
       in_set_header = in_billing = set_is_837 = false;
     } else if (id == "ST") {
       set_header.assign(segment);
+      set_header_segments = 1;
+      st_control = Element(segment, sep, term, 2);
       billing.clear();
       in_set_header = true;
       in_billing = false;
@@ -176,19 +223,47 @@ bool ForEachBlock(const fs::path& file, const BlockSettings& settings,
     } else if (id == "HL") {
       in_set_header = false;
       in_billing = level == "20";
-      if (in_billing) billing.assign(segment);
+      if (in_billing) {
+        billing.assign(segment);
+        billing_segments = 1;
+      }
     } else if (id == "SE" || id == "GE" || id == "IEA") {
       in_set_header = in_billing = false;
     } else {
-      if (in_set_header) set_header.append(segment);
-      if (in_billing) billing.append(segment);
+      if (in_set_header) {
+        set_header.append(segment);
+        ++set_header_segments;
+      }
+      if (in_billing) {
+        billing.append(segment);
+        ++billing_segments;
+      }
     }
-    if (started) {
-      body.append(segment);
-      if ((id == "HL" && set_is_837 && level == "22") || id == "SE") has_unit = true;
+    if (!started) continue;
+    body.append(segment);
+    if ((id == "HL" && set_is_837 && level == "22") || id == "SE") has_unit = true;
+    if (id == "ISA") {
+      open.interchange = true;
+      open.groups = 0;
+    } else if (id == "GS") {
+      open.group = true;
+      open.sets = 0;
+      ++open.groups;
+    } else if (id == "ST") {
+      open.set = true;
+      open.set_segments = 1;
+      ++open.sets;
+    } else if (id == "SE") {
+      open.set = false;
+    } else if (id == "GE") {
+      open.group = false;
+    } else if (id == "IEA") {
+      open.interchange = false;
+    } else if (open.set) {
+      ++open.set_segments;
     }
   }
-  if (go_on && started) emit();
+  if (go_on && started) emit(true);
   return !reader.failed();
 }
 

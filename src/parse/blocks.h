@@ -8,7 +8,10 @@
 // an ISA is preceded by the headers its first unit needs: the current ISA,
 // the current GS, the set header (ST up to the first HL) and, for a block
 // that begins at a subscriber level, the segments of the billing-provider
-// level it belongs to. Every segment of the file lands in exactly one block
+// level it belongs to. A block cut inside a set is closed with SE, GE and IEA
+// carrying the control numbers of its envelopes (and its own counts), so
+// that every block is a whole interchange and its last data segment is read
+// like any other. Every segment of the file lands in exactly one block
 // (after the start offset), so no claim is lost or repeated.
 #ifndef ARDENTIX_PARSE_BLOCKS_H_
 #define ARDENTIX_PARSE_BLOCKS_H_

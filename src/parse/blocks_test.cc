@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -22,12 +23,13 @@ struct Claim {
   bool operator==(const Claim&) const = default;
 };
 
-// The claims of an X12 text with the billing provider and batch in force.
+// The claims of an X12 text with the billing provider and batch in force,
+// read the way the program's scans read a list: records 1 to n - 1.
 std::vector<Claim> Claims(std::string_view text) {
   const x12::X12File f = x12::LoadX12Bytes(text);
   std::vector<Claim> out;
   std::string billing, batch;
-  for (std::size_t i = 1; i <= f.list.size(); ++i) {
+  for (std::size_t i = 1; i < f.list.size(); ++i) {
     if (f.list.Id(i) == "BHT") batch = f.list.Element(i, 3);
     if (f.list.Id(i) == "NM1" && f.list.Element(i, 1) == "85") billing = f.list.Element(i, 3);
     if (f.list.Id(i) == "CLM") out.push_back({std::string(f.list.Element(i, 1)), billing, batch});
@@ -53,6 +55,10 @@ TEST(Blocks, EveryClaimLandsInExactlyOneBlockWithItsHeaders) {
       std::vector<Claim> claims;
       for (const std::string& block : blocks) {
         EXPECT_TRUE(block.starts_with("ISA*")) << name << " " << size;
+        EXPECT_TRUE(std::regex_search(
+            block, std::regex("~\n?GE\\*[0-9]+\\*[0-9]+~\n?IEA\\*[0-9]+\\*[0-9]{9}~\n?$")))
+            << name << " " << size << ": every block is a whole interchange\n"
+            << block;
         const std::vector<Claim> some = Claims(block);
         EXPECT_FALSE(some.empty()) << name << " " << size << ": a block without a claim";
         claims.insert(claims.end(), some.begin(), some.end());

@@ -56,22 +56,25 @@ bool Contains(const std::vector<std::string>& steps, std::string_view text) {
 }
 
 // The rows an export of a part carries: one per CLM with the batch (BHT03),
-// the billing provider, the subscriber, the claim and its amount. Headers
-// come from the part itself, so a block without its set header or billing
-// level gives wrong rows.
+// the billing provider, the subscriber, the claim, its amount and the number
+// of its service dates. Headers come from the part itself, so a block
+// without its set header or billing level gives wrong rows. Records 1 to
+// n - 1 are read, as every scan of the program reads a list.
 std::vector<std::vector<std::string>> ClaimRows(const x12::DispatchContext& ctx) {
   std::vector<std::vector<std::string>> rows;
   std::string batch, billing, subscriber;
   const x12::SegmentList& list = ctx.list;
-  for (std::size_t i = 1; i <= list.size(); ++i) {
+  for (std::size_t i = 1; i < list.size(); ++i) {
     const std::string_view id = list.Id(i);
     if (id == "BHT") batch = list.Element(i, 3);
     if (id == "NM1" && list.Element(i, 1) == "85") billing = list.Element(i, 3);
     if (id == "NM1" && list.Element(i, 1) == "IL") subscriber = list.Element(i, 3);
     if (id == "CLM") {
       rows.push_back({batch, billing, subscriber, std::string(list.Element(i, 1)),
-                      std::string(list.Element(i, 2))});
+                      std::string(list.Element(i, 2)), "0"});
     }
+    if (id == "DTP" && !rows.empty())
+      rows.back()[5] = std::to_string(std::stoi(rows.back()[5]) + 1);
   }
   return rows;
 }
@@ -105,8 +108,8 @@ std::string ExportHandler(x12::DispatchContext& ctx) {
                          : format == x12::OutputFormat::kXml ? "B"
                                                              : "C";
       auto writer = MakeOutputWriter(code);
-      const std::vector<WriterColumn> columns = {
-          {"BATCH", 10}, {"BILLING", 30}, {"SUBSCRIBER", 20}, {"CLAIM", 20}, {"AMOUNT", 10}};
+      const std::vector<WriterColumn> columns = {{"BATCH", 10}, {"BILLING", 30}, {"SUBSCRIBER", 20},
+                                                 {"CLAIM", 20}, {"AMOUNT", 10},  {"DATES", 2}};
       WriterOptions options;
       options.header = x12::SplitOptions(ctx.spec.parse_options).Has("HO");
       options.append = x12::SplitOptions(ctx.spec.parse_options).Has("MF");
@@ -200,11 +203,11 @@ TEST_F(DriverTest, SingleCsvRunLogsItsStepsAndWritesTheExport) {
   };
   EXPECT_EQ(Steps(run.log_text), expected);
   EXPECT_EQ(Read(dir_ / "out" / "claims.csv"),
-            "BATCH,BILLING,SUBSCRIBER,CLAIM,AMOUNT\r\n"
-            "BATCH0001,NORTHSIDE FAMILY PRACTICE,HOLMES,PATACCT1001,150\r\n"
-            "BATCH0001,NORTHSIDE FAMILY PRACTICE,HUDSON,PATACCT1002,85\r\n"
-            "BATCH0001,NORTHSIDE FAMILY PRACTICE,HUDSON,PATACCT1003,240\r\n"
-            "BATCH0001,RIVERSIDE PEDIATRICS,WATSON,PATACCT2001,120\r\n");
+            "BATCH,BILLING,SUBSCRIBER,CLAIM,AMOUNT,DATES\r\n"
+            "BATCH0001,NORTHSIDE FAMILY PRACTICE,HOLMES,PATACCT1001,150,2\r\n"
+            "BATCH0001,NORTHSIDE FAMILY PRACTICE,HUDSON,PATACCT1002,85,1\r\n"
+            "BATCH0001,NORTHSIDE FAMILY PRACTICE,HUDSON,PATACCT1003,240,2\r\n"
+            "BATCH0001,RIVERSIDE PEDIATRICS,WATSON,PATACCT2001,120,1\r\n");
   // The command array shows the request as it ended; the log file holds
   // exactly the returned text, every line ended by CR LF.
   EXPECT_NE(run.log_text.find("Command Array:\r\n  1 CSV\r\n  2 " + source.string() + "\r\n  3 " +
@@ -441,11 +444,11 @@ TEST_F(DriverTest, FolderRunSortsNamesSkipsOtherFilesAndKeepsNamesApart) {
   }
   EXPECT_EQ(outputs.size(), 4u);
   EXPECT_EQ(Read(dir_ / "out" / "claims_2.csv"),
-            "BATCH,BILLING,SUBSCRIBER,CLAIM,AMOUNT\r\n"
-            "BATCH0001,NORTHSIDE FAMILY PRACTICE,HOLMES,PATACCT1001,150\r\n"
-            "BATCH0001,NORTHSIDE FAMILY PRACTICE,HUDSON,PATACCT1002,85\r\n"
-            "BATCH0001,NORTHSIDE FAMILY PRACTICE,HUDSON,PATACCT1003,240\r\n"
-            "BATCH0002,RIVERSIDE PEDIATRICS,WATSON,PATACCT2001,120\r\n");
+            "BATCH,BILLING,SUBSCRIBER,CLAIM,AMOUNT,DATES\r\n"
+            "BATCH0001,NORTHSIDE FAMILY PRACTICE,HOLMES,PATACCT1001,150,2\r\n"
+            "BATCH0001,NORTHSIDE FAMILY PRACTICE,HUDSON,PATACCT1002,85,1\r\n"
+            "BATCH0001,NORTHSIDE FAMILY PRACTICE,HUDSON,PATACCT1003,240,2\r\n"
+            "BATCH0002,RIVERSIDE PEDIATRICS,WATSON,PATACCT2001,120,1\r\n");
   // Folder exports log the dispatcher's text after the time.
   EXPECT_NE(
       run.log_text.find("10:42:03 File Created " + (dir_ / "out" / "b.csv").string() + "\r\n"),
