@@ -57,3 +57,21 @@ if [ -x "$build/bench/claim_lookup_bench" ]; then
     "$build/bench/claim_lookup_bench" "$(input 837p "$mb")" --repeat 3
   done
 fi
+
+# --- the program's unattended CSV runs (HO,OW): a folder of 200 generated
+# 837P files of 500 KB each, and one file of the full size -------------------
+if [ -x "$build/bench/parse_bench" ]; then
+  folder="$data/parse_200x500kb"
+  if [ "$(ls "$folder" 2>/dev/null | wc -l)" -ne 200 ]; then
+    rm -rf "$folder" && mkdir -p "$folder"
+    i=1
+    while [ $i -le 200 ]; do
+      "$build/bench/gen_x12" 837p 0.5 "$folder/claims$i.x12" --seed $i >/dev/null
+      i=$((i + 1))
+    done
+  fi
+  echo "-- parse CSV, folder of 200 837P files of 500 KB"
+  "$build/bench/parse_bench" "$folder" --repeat 3
+  echo "-- parse CSV, one 837P file of ${size} MB"
+  "$build/bench/parse_bench" "$(input 837p)" --repeat 3
+fi
