@@ -400,7 +400,9 @@ ExportOutcome ExportEngine(const ExportFamily& family, const ExportPart& part,
   }
   WriterStatus status = writer->Open(target, plan.columns, wo);
   if (!status) return fail(status.reason);
-  outcome.target = writer->target().empty() ? target : writer->target();
+  // The file actually written (a dBASE name may have gained its prefix); an
+  // ODBC target keeps its "SOURCE:TABLE" form.
+  if (format != ExportFormat::kOdbc && !writer->target().empty()) outcome.target = writer->target();
 
   const std::size_t units = family.UnitCount(part);
   log.push_back(" File Type = " + part.transaction_type + " ");

@@ -336,6 +336,8 @@ TEST_P(Odbc837, ColumnsWidthsRecidsAndNamesThatAreNotIdentifiers) {
     ASSERT_TRUE(r.outcome && r.outcome->written()) << (r.outcome ? r.outcome->reason : "");
     EXPECT_EQ(r.outcome->rows, 3u);
   }
+  // DESTINATIONFILE + "." + the empty extension of ODBC (the dot leaves the table name).
+  EXPECT_THAT(Read("temp.log"), HasSubstr(" File Created " + target + ".\r\n"));
   // The widths of the ODBC width table; 14 for names it does not know.
   EXPECT_EQ(Columns(),
             "SQLRECID CHAR(16)\nSUBLNAME CHAR(35)\nCLAIMID CHAR(20)\nCLAIMAMT CHAR(16)\n"
