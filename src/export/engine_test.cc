@@ -170,6 +170,13 @@ TEST_F(EngineTest, XmlDropsEmptyFieldsAndDeclaresTheEncodingOfQvIni) {
   family_.mutable_traits().honours_drop_empty = false;
   out = Run(family_, Spec("XML", ""), fields);
   EXPECT_THAT(Read("out.xml"), HasSubstr("<AMT></AMT>"));
+
+  // A name that cannot be an element name is made one, and the log says so.
+  fs::remove(dir_ / "temp.log");
+  out = Run(family_, Spec("XML", ""), {"ID", "1 X"});
+  ASSERT_TRUE(out.written()) << out.reason;
+  EXPECT_THAT(Read("out.xml"), HasSubstr("<CLAIM>\r\n<ID>C1</ID>\r\n<_1_X></_1_X>\r\n"));
+  EXPECT_THAT(Read("temp.log"), HasSubstr(" Note: Element name \"1 X\""));
 }
 
 TEST_F(EngineTest, DbaseTakesTheCatalogueUpToDbfFieldCountAndAppends) {
