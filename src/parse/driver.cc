@@ -65,6 +65,11 @@ bool WrittenSince(const FileMark& before, const fs::path& file) {
          now.mtime.tv_sec != before.mtime.tv_sec || now.mtime.tv_nsec != before.mtime.tv_nsec;
 }
 
+fs::path Normal(const fs::path& path) {
+  std::error_code ec;
+  return fs::absolute(path, ec).lexically_normal();
+}
+
 bool SameFile(const fs::path& a, const fs::path& b) {
   std::error_code ec;
   if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
@@ -276,8 +281,7 @@ class Run {
   void Created(const std::string& name) {
     Step(" - Created " + name);
     created_.push_back(name);
-    std::error_code ec;
-    written_.insert(fs::absolute(name, ec).lexically_normal());
+    written_.insert(Normal(name));
   }
   void NotCreated(std::string_view detail = {}) {
     Step(" - " + std::string(type_->not_created) + " Not Created " + std::string(detail));
@@ -493,7 +497,7 @@ bool Run::MayWrite(const std::vector<fs::path>& outputs) {
   if (options_.overwrite) return true;
   if (options_.merge && word == "DBF") return true;
   for (const fs::path& output : outputs) {
-    if (!FileExists(output) || written_.contains(fs::absolute(output).lexically_normal())) {
+    if (!FileExists(output) || written_.contains(Normal(output))) {
       continue;
     }
     if (!Confirm(output)) {
@@ -610,7 +614,7 @@ void Run::CheckExport(const std::vector<fs::path>& outputs, const std::vector<Fi
                       bool log_created) {
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     if (WrittenSince(before[i], outputs[i])) {
-      written_.insert(fs::absolute(outputs[i]).lexically_normal());
+      written_.insert(Normal(outputs[i]));
       if (log_created) {
         Created(outputs[i].string());
       } else {
@@ -716,7 +720,15 @@ void Run::ProcessFolder() {
   const std::string separator = request_.separator.empty() ? "/" : request_.separator;
   const bool export_type = word == "CSV" || word == "XML" || word == "DBF" || word == "ODBC";
   const bool same_folder = SameFile(folder, working_);
-  for (const std::string& name : FolderFiles(folder)) {
+  std::error_code listing;
+  const std::vector<std::string> names = FolderFiles(folder, &listing);
+  if (listing) {
+    ui::CurrentUi().Message(ErrorText("Cfile <ERROR> FC-Open #", listing.value()) + " " + folder,
+                            "Error", ui::MessageIcon::kStop);
+    Fail("the source folder could not be read");
+    return;
+  }
+  for (const std::string& name : names) {
     // The run's own working files are not sources.
     if (same_folder && (name == ".ardentix.lock" || name == logs::kTempLog ||
                         name == logs::kMapLog || name == logs::kDebugLog)) {
@@ -958,13 +970,14 @@ DestinationKind ClassifyDestination(std::string_view destination) {
   return DestinationKind::kMissingFolder;
 }
 
-std::vector<std::string> FolderFiles(const fs::path& folder) {
+std::vector<std::string> FolderFiles(const fs::path& folder, std::error_code* error) {
   std::vector<std::string> names;
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code type_ec;
     if (it->is_regular_file(type_ec)) names.push_back(it->path().filename().string());
   }
+  if (error != nullptr) *error = ec;
   std::sort(names.begin(), names.end(),
             [](const std::string& a, const std::string& b) { return FolderNameLess(a, b); });
   return names;

@@ -32,6 +32,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "x12/dispatch.h"
@@ -104,8 +105,8 @@ enum class DestinationKind {
 DestinationKind ClassifyDestination(std::string_view destination);
 
 // The names of the regular files in `folder` (no sub-folders), sorted with
-// FolderNameLess.
-std::vector<std::string> FolderFiles(const fs::path& folder);
+// FolderNameLess. A folder that cannot be read gives its error in `error`.
+std::vector<std::string> FolderFiles(const fs::path& folder, std::error_code* error = nullptr);
 
 // ---- the run ------------------------------------------------------------------
 

@@ -396,6 +396,43 @@ TEST_F(DriverTest, CreatedLinesNameTheRealOutputs) {
             "Claim PATACCT1001\r\nClaim PATACCT1002\r\nClaim PATACCT1003\r\nClaim PATACCT2001\r\n");
 }
 
+TEST_F(DriverTest, CreatedFilesWriteWhatTheHandlersReturn) {
+  // The handler's text (here "ST*837*" + DESTINATIONFILE + "~") goes to
+  // base + "." + extension; folder runs add CR LF.
+  Copy("sample837p.x12", dir_ / "in" / "claims.x12");
+  fs::create_directories(dir_ / "out");
+  const std::string in = (dir_ / "in").string(), out = (dir_ / "out").string();
+  struct Case {
+    const char* type;
+    std::string source;
+    std::string file;  // empty: the handler's own files only
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"835", in + "/claims.x12", out + "/claims..835", "ST*837*claims~"},
+      {"HL7", in + "/claims.x12", out + "/claims..txt", "ST*837*claims~"},
+      {"837", in + "/claims.x12", "", ""},
+      {"837", in, out + "/claims..837", "ST*837*claims~\r\n"},
+      {"276", in, out + "/claims..276", "ST*837*claims~\r\n"},
+      {"835", in, out + "/claims..835", "ST*837*claims~\r\n"},
+  };
+  for (const Case& c : cases) {
+    const ParseOutcome run = Parse(c.type, c.source, out, "OW");
+    EXPECT_EQ(run.exit_status, 0) << c.type << " " << c.source << run.log_text;
+    if (c.file.empty()) {
+      EXPECT_FALSE(Contains(Steps(run.log_text), " - Created ")) << c.type;
+    } else {
+      EXPECT_TRUE(Contains(Steps(run.log_text), " - Created " + c.file)) << c.type;
+      EXPECT_EQ(Read(c.file), c.bytes) << c.type;
+    }
+  }
+  // A handler that returns nothing has created nothing.
+  x12::SetHandlerTable({});
+  const ParseOutcome run = Parse("837", in + "/claims.x12", out, "OW");
+  EXPECT_EQ(run.exit_status, 3);
+  EXPECT_TRUE(Contains(Steps(run.log_text), " - 837 Not Created "));
+}
+
 TEST_F(DriverTest, OutputThatIsTheSourceIsRefused) {
   const fs::path source = Copy("sample837p.x12", dir_ / "claims.x12");
   const std::string before = Read(source);
@@ -542,6 +579,22 @@ TEST_F(DriverTest, MapOptionAndMultipleLogs) {
   EXPECT_EQ(CurrentMapFile(), "");
   EXPECT_TRUE(Contains(Steps(run.log_text), " - Map File Not Found : missing.xml"));
   EXPECT_EQ(run.exit_status, 0);
+}
+
+TEST_F(DriverTest, SelectMapTakesTheChosenFile) {
+  const fs::path source = Copy("sample837p.x12", dir_ / "claims.x12");
+  ASSERT_TRUE(WriteWholeFile(dir_ / "Chosen.xml", "<map/>"));
+  auto scripted = std::make_unique<ui::ScriptedUi>();
+  ui::ScriptedUi* script = scripted.get();
+  script->ChooseFileResult((dir_ / "Chosen.xml").string());
+  ui::ScopedUi scope(std::move(scripted));
+  const ParseOutcome run = Parse("CSV", source.string(), "", "OW,SELECTMAP=*.Xml");
+  EXPECT_EQ(run.exit_status, 0);
+  ASSERT_EQ(script->file_choosers().size(), 1u);
+  EXPECT_EQ(script->file_choosers()[0].title, "Select a Map File");
+  EXPECT_EQ(script->file_choosers()[0].masks, std::vector<std::string>{"*.Xml"});
+  EXPECT_TRUE(CurrentMapFile().ends_with("Chosen.xml")) << CurrentMapFile();
+  EXPECT_TRUE(Contains(Steps(run.log_text), " - Map is being set using SELECTMAP="));
 }
 
 TEST_F(DriverTest, MetersOffStaysOff) {
