@@ -8,7 +8,7 @@ apt-get install -y -qq --no-install-recommends \
   libgtest-dev libgmock-dev clang libclang-rt-14-dev \
   qpdf poppler-utils locales \
   unixodbc-dev libsqliteodbc odbc-postgresql postgresql \
-  python3-dbfread gdal-bin libxml2-utils \
+  python3-dbfread gdal-bin libxml2-utils sqlite3 \
   libwxgtk3.2-dev libwxgtk-webview3.2-dev xvfb xauth fonts-liberation2 >/dev/null
 # The locale-independence tests run under a comma-decimal locale.
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
