@@ -1,8 +1,10 @@
 #include "claims/claim_lookup.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <unordered_map>
 #include <utility>
 
@@ -14,56 +16,54 @@
 
 namespace ardentix::claims {
 
+using rules::Find;
+using rules::Format;
 using rules::Scope;
 using rules::Seg;
-
-BoundField BindField(std::string_view name, const UserFieldTable& user_fields) {
-  BoundField f;
-  f.resolved_ = Resolve(name, user_fields);
-  if (f.resolved_.code == kUserClaimFieldCode) {
-    f.rule_ = &rules::UserClaimRule();
-  } else if (f.resolved_.code == kUnknownFieldCode) {
-    f.rule_ = &rules::UserHeaderRule();
-  } else {
-    f.rule_ = rules::RuleForEntry(f.resolved_.entry);
-  }
-  return f;
-}
-
-std::vector<BoundField> BindFields(const std::vector<std::string>& names,
-                                   const UserFieldTable& user_fields) {
-  std::vector<BoundField> out;
-  out.reserve(names.size());
-  for (const std::string& n : names) out.push_back(BindField(n, user_fields));
-  return out;
-}
+using rules::Step;
 
 namespace {
 
 // Short texts (segment ids, qualifiers) packed into a number, so that "the
 // record's id begins with the anchor's id" is a mask and a compare. Texts
-// longer than eight characters are compared as texts.
+// longer than eight characters are compared as texts. The first character
+// is the lowest byte.
+static_assert(std::endian::native == std::endian::little, "packed texts read bytes in order");
+
 struct Packed {
   std::uint64_t bytes = 0;
+  std::uint64_t mask = 0;  // the bytes a text of this size covers
   std::uint32_t size = 0;
   std::string_view text;
 
   Packed() = default;
-  explicit Packed(std::string_view s) : size(static_cast<std::uint32_t>(s.size())), text(s) {
-    if (!s.empty()) std::memcpy(&bytes, s.data(), std::min<std::size_t>(s.size(), 8));
+  explicit Packed(std::string_view s) : Packed(s, nullptr) {}
+  // With `readable_end`: eight bytes from the text's start may be read when
+  // they end before it (one load in place of a copy of the text's length).
+  Packed(std::string_view s, const char* readable_end)
+      : size(static_cast<std::uint32_t>(s.size())), text(s) {
+    const std::size_t n = std::min<std::size_t>(s.size(), 8);
+    mask = n == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * n)) - 1;
+    if (n == 0) return;
+    if (readable_end != nullptr && readable_end - s.data() >= 8) {
+      std::memcpy(&bytes, s.data(), 8);
+      bytes &= mask;
+    } else {
+      std::memcpy(&bytes, s.data(), n);
+    }
   }
   // True when this text begins with `prefix`.
   bool Begins(const Packed& prefix) const {
     if (size < prefix.size) return false;
     if (prefix.size > 8) return text.starts_with(prefix.text);
-    const std::uint64_t mask =
-        prefix.size == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * prefix.size)) - 1;
-    return (bytes & mask) == prefix.bytes;
+    return (bytes & prefix.mask) == prefix.bytes;
   }
+  bool Is(const Packed& other) const { return size == other.size && Begins(other); }
 };
 
-// A segment of a rule, packed once per search.
+// A segment of a rule, packed.
 struct Probe {
+  Probe() = default;
   explicit Probe(const Seg& seg) : id(seg.id), q1(seg.q1), q2(seg.q2) {}
   Packed id;
   Packed q1;
@@ -90,9 +90,180 @@ std::uint64_t SegKey(const Seg& s) {
   return TextKey(s.id) ^ (TextKey(s.q1) << 1) ^ (TextKey(s.q2) << 2);
 }
 
-constexpr std::size_t kNoPosition = static_cast<std::size_t>(-1);
+constexpr std::uint32_t kNone = static_cast<std::uint32_t>(-1);
 
 }  // namespace
+
+// A claim-level rule whose every search stays in the claim's records, with
+// its segments packed and the ends of its walks decided once.
+struct RulePlan {
+  const rules::Rule* rule = nullptr;
+  Scope scope = Scope::kUnit;
+  Find find = Find::kFirst;
+  Step step = Step::kSelf;
+  Format format = Format::kNone;
+  Probe anchor;
+  std::uint32_t first_slot = 0;  // the claim's remembered first match of (scope, anchor)
+  bool has_via = false;
+  Probe via;
+  Packed via_stop;  // the walk to `via` ends at the next record with this id
+  Probe target;
+  Packed step_stop;  // the walk to `target` ends at the next record with this id
+  bool stop_at_hl = false;
+  std::uint8_t field = 0;
+  std::uint8_t component = 0;
+  const RulePlan* fallback = nullptr;
+  const RulePlan* plan_5010 = nullptr;
+};
+
+namespace {
+
+// The plans of the rules that names were bound to, made once for the run of
+// the program. The first match of an anchor is remembered per claim in a
+// slot; rules with the same scope and anchor share the slot.
+class PlanBook {
+ public:
+  static PlanBook& Get() {
+    static PlanBook book;
+    return book;
+  }
+
+  // The plan of `rule`; nullptr when the rule (or its fallback or 5010 form)
+  // needs more than the claim's records.
+  const RulePlan* PlanFor(const rules::Rule* rule) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return Make(rule);
+  }
+
+  // The slot in which lookups remember the header value of `key` (a name
+  // with its user definitions).
+  std::uint32_t HeaderSlot(const std::string& key) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return header_slots_.emplace(key, static_cast<std::uint32_t>(header_slots_.size()))
+        .first->second;
+  }
+
+ private:
+  struct Slot {
+    Scope scope;
+    Seg anchor;
+  };
+
+  const RulePlan* Make(const rules::Rule* rule) {
+    if (rule == nullptr) return nullptr;
+    auto it = plans_.find(rule);
+    if (it != plans_.end()) return it->second.get();
+    std::unique_ptr<RulePlan> plan;
+    const rules::Rule& r = *rule;
+    const bool in_claim = r.scope == Scope::kUnit || r.scope == Scope::kUnitFromStart;
+    const RulePlan* fallback = Make(r.fallback);
+    const RulePlan* plan_5010 = Make(r.rule_5010);
+    if (in_claim && r.special == rules::Special::kNone && (r.fallback == nullptr || fallback) &&
+        (r.rule_5010 == nullptr || plan_5010)) {
+      plan = std::make_unique<RulePlan>();
+      RulePlan& p = *plan;
+      p.rule = rule;
+      p.scope = r.scope;
+      p.find = r.find;
+      p.step = r.step;
+      p.format = r.format;
+      p.anchor = Probe(r.anchor);
+      p.first_slot = SlotOf(r.scope, r.anchor);
+      p.has_via = !r.via.empty();
+      p.via = Probe(r.via);
+      if (r.anchor.HasQualifier()) p.via_stop = Packed(r.anchor.id);
+      p.target = Probe(r.target);
+      // The ends of the walks, as the rules word them.
+      const Seg& start = r.via.empty() ? r.anchor : r.via;
+      const bool line_anchor = r.find == Find::kLine || r.find == Find::kLineOne;
+      switch (r.step) {
+        case Step::kSelf:
+        case Step::kNext:
+          break;
+        case Step::kFollow:
+          if (start.HasQualifier() || line_anchor) p.step_stop = Packed(start.id);
+          break;
+        case Step::kRepeat:
+          if (r.repeat_stop_at_anchor) p.step_stop = Packed(start.id);
+          p.stop_at_hl = r.repeat_stop_at_hl;
+          break;
+      }
+      p.field = r.field;
+      p.component = r.component;
+      p.fallback = fallback;
+      p.plan_5010 = plan_5010;
+    }
+    const RulePlan* made = plan.get();
+    plans_.emplace(rule, std::move(plan));
+    return made;
+  }
+
+  std::uint32_t SlotOf(Scope scope, const Seg& anchor) {
+    for (std::size_t i = 0; i < slots_.size(); ++i) {
+      const Slot& s = slots_[i];
+      if (s.scope == scope && s.anchor.id == anchor.id && s.anchor.q1 == anchor.q1 &&
+          s.anchor.q2 == anchor.q2) {
+        return static_cast<std::uint32_t>(i);
+      }
+    }
+    slots_.push_back({scope, anchor});
+    return static_cast<std::uint32_t>(slots_.size() - 1);
+  }
+
+  std::mutex mutex_;
+  std::unordered_map<const rules::Rule*, std::unique_ptr<RulePlan>> plans_;
+  std::vector<Slot> slots_;
+  std::unordered_map<std::string, std::uint32_t> header_slots_;
+};
+
+}  // namespace
+
+BoundField BindField(std::string_view name, const UserFieldTable& user_fields) {
+  BoundField f;
+  f.resolved_ = Resolve(name, user_fields);
+  const ResolvedField& r = f.resolved_;
+  if (r.code == kUserClaimFieldCode) {
+    f.rule_ = &rules::UserClaimRule();
+  } else if (r.code == kUnknownFieldCode) {
+    f.rule_ = &rules::UserHeaderRule();
+  } else {
+    f.rule_ = rules::RuleForEntry(r.entry);
+  }
+  // The claim-level answer: names the rule refuses are always empty, the
+  // others are planned when their searches stay in the claim's records.
+  const bool claim_code = (r.code >= 201 && r.code <= 246) || r.code == kUserClaimFieldCode;
+  if (!claim_code) {
+    f.claim_path_ = BoundField::ClaimPath::kEmpty;  // Value() answers claim-level codes only
+  } else if (r.code == kUserClaimFieldCode) {
+    f.claim_path_ = BoundField::ClaimPath::kScanned;
+  } else if (f.rule_ == nullptr || !r.suffix_ok ||
+             (!f.rule_->rest_prefix.empty() && !r.rest().starts_with(f.rule_->rest_prefix))) {
+    f.claim_path_ = BoundField::ClaimPath::kEmpty;
+  } else if ((f.plan_ = PlanBook::Get().PlanFor(f.rule_)) != nullptr) {
+    f.claim_path_ = BoundField::ClaimPath::kPlanned;
+  } else {
+    f.claim_path_ = BoundField::ClaimPath::kScanned;
+  }
+  // Header values are remembered by name and, for user-defined names, by
+  // their definitions. A name of code 0 is answered by its definitions
+  // alone.
+  f.header_empty_ = r.code == kUnknownFieldCode && r.user_fields.empty();
+  std::string key = r.name;
+  for (const UserFieldDef& d : r.user_fields) {
+    key.append(1, '\0').append(d.segment).append(1, '\1').append(d.qualifier);
+    key.append(1, '\1').append(d.returned);
+  }
+  f.header_slot_ = PlanBook::Get().HeaderSlot(key);
+  return f;
+}
+
+std::vector<BoundField> BindFields(const std::vector<std::string>& names,
+                                   const UserFieldTable& user_fields) {
+  std::vector<BoundField> out;
+  out.reserve(names.size());
+  for (const std::string& n : names) out.push_back(BindField(n, user_fields));
+  return out;
+}
 
 struct ClaimLookup::State {
   // The HLs of a unit with the end of their own records.
@@ -128,30 +299,46 @@ struct ClaimLookup::State {
   // One record of the claim's view of its unit.
   struct Rec {
     std::uint32_t number = 0;
+    std::uint32_t length = 0;  // of its text
+    const char* text = nullptr;
     Packed id;
     Packed qualifier;  // element 1
   };
 
-  // The claim of the last request.
+  // The claim of the last request. Its searches work on positions in
+  // `recs`, the claim's view of its unit.
   bool prepared = false;
   std::size_t claim = 0;
   std::size_t occurrence = 0;
   bool valid = false;
-  std::vector<Rec> recs;  // the claim's view of the unit, from its start
-  // Every id of the view with its first position, and its first position at
-  // or after the subscriber HL (kNoPosition when none): a search starts at
-  // the first record that can match, and a search for an id the claim does
-  // not have ends at once.
-  struct FirstOfId {
-    Packed id;
-    std::size_t first = 0;
-    std::size_t first_from_subscriber = 0;
-  };
-  std::vector<FirstOfId> firsts;
+  std::vector<Rec> recs;
+  std::uint32_t from_subscriber = 0;  // position of the unit's first subscriber HL
   std::vector<std::pair<std::uint32_t, std::uint32_t>> chunk_scratch;
-  std::size_t from_subscriber = 0;  // position in recs of the first subscriber HL
+
+  // Records split into their elements when first read: split_of[j] - 1 is
+  // where record j's separator count stands in `separators`, followed by
+  // the offsets of its separators (0: not split yet).
+  std::vector<std::uint32_t> split_of;
+  std::vector<std::uint16_t> separators;
+
+  // True when the records are those of claim `c`, occurrence `k` (a unit
+  // read for another claim since then clears `prepared`).
+  bool IsPrepared(std::size_t c, std::size_t k) const {
+    return prepared && claim == c && occurrence == k;
+  }
+
+  // First matches of the plans' anchors: valid in this claim when their
+  // stamp is the claim's.
+  std::uint32_t stamp = 0;
+  std::vector<std::uint32_t> first_stamp;
+  std::vector<std::uint32_t> first_at;
+
+  // Service lines: (position of an LX, LX01), and the first LX of each small
+  // number.
   bool lines_ready = false;
-  std::vector<std::pair<std::size_t, std::int64_t>> lines;  // (position of an LX, LX01)
+  std::vector<std::pair<std::uint32_t, std::int64_t>> lines;
+  std::vector<std::uint32_t> line_at;
+  static constexpr std::int64_t kLineTable = 100;
 
   // Billing-provider levels: the records where the level count changes, and
   // the searches made in the level of the last request.
@@ -160,8 +347,165 @@ struct ClaimLookup::State {
   std::uint32_t memo_run = 0;
   std::vector<std::pair<MemoKey, std::uint32_t>> billing_memo;
 
-  // Header values by field name.
-  std::unordered_map<std::string, std::string> header_memo;
+  // Header values by the slot of their name.
+  std::vector<std::string> header_values;
+  std::vector<char> header_known;
+
+  // --- searches in the claim's records (positions; kNone for none) -------
+
+  static bool Matches(const Rec& r, const Probe& p) {
+    if (!r.id.Begins(p.id)) return false;
+    if (p.q1.size == 0) return true;
+    return r.qualifier.Begins(p.q1) || (p.q2.size != 0 && r.qualifier.Begins(p.q2));
+  }
+
+  // The m-th match of the scope: the claim unit from its first subscriber
+  // HL, or from its first record.
+  std::uint32_t Nth(Scope scope, const Probe& probe, std::uint32_t m) const {
+    if (m == 0) return kNone;
+    std::uint32_t seen = 0;
+    const std::size_t start = scope == Scope::kUnitFromStart ? 0 : from_subscriber;
+    for (std::size_t j = start; j < recs.size(); ++j) {
+      if (Matches(recs[j], probe) && ++seen == m) return static_cast<std::uint32_t>(j);
+    }
+    return kNone;
+  }
+
+  std::uint32_t First(const RulePlan& p) {
+    const std::uint32_t slot = p.first_slot;
+    if (slot >= first_stamp.size()) {
+      first_stamp.resize(slot + 1, 0);
+      first_at.resize(slot + 1, kNone);
+    }
+    if (first_stamp[slot] != stamp) {
+      first_stamp[slot] = stamp;
+      first_at[slot] = Nth(p.scope, p.anchor, 1);
+    }
+    return first_at[slot];
+  }
+
+  // The first LX whose LX01 is the number n.
+  std::uint32_t Line(std::uint32_t n) {
+    if (!lines_ready) IndexLines();
+    if (n < line_at.size()) return line_at[n];
+    return n < kLineTable ? kNone : LineBeyondTable(n);
+  }
+
+  void IndexLines() {
+    lines_ready = true;
+    const Packed lx("LX");
+    for (std::size_t j = from_subscriber; j < recs.size(); ++j) {
+      if (!recs[j].id.Begins(lx)) continue;
+      const std::int64_t number = LeadingInteger(recs[j].qualifier.text);
+      lines.emplace_back(static_cast<std::uint32_t>(j), number);
+      if (number < 0 || number >= kLineTable) continue;
+      const std::size_t at = static_cast<std::size_t>(number);
+      if (line_at.size() <= at) line_at.resize(at + 1, kNone);
+      if (line_at[at] == kNone) line_at[at] = static_cast<std::uint32_t>(j);
+    }
+  }
+
+  std::uint32_t LineBeyondTable(std::uint32_t n) const {
+    for (const auto& [j, number] : lines) {
+      if (number == n) return j;
+    }
+    return kNone;
+  }
+
+  // The first match after position `from`; none when a record whose id
+  // begins with `stop` comes first.
+  std::uint32_t Follow(std::uint32_t from, const Probe& target, const Packed& stop) const {
+    for (std::size_t j = from + 1; j < recs.size(); ++j) {
+      if (stop.size != 0 && recs[j].id.Begins(stop)) return kNone;
+      if (Matches(recs[j], target)) return static_cast<std::uint32_t>(j);
+    }
+    return kNone;
+  }
+
+  // The m-th record after `from` whose id begins with `target`; none at a
+  // record whose id begins with `stop`, or at an HL when `stop_at_hl`.
+  std::uint32_t Repeat(std::uint32_t from, const Packed& target, std::uint32_t m,
+                       const Packed& stop, bool stop_at_hl) const {
+    if (m == 0) return kNone;
+    static const Packed hl("HL");
+    std::uint32_t seen = 0;
+    for (std::size_t j = from + 1; j < recs.size(); ++j) {
+      const Packed& id = recs[j].id;
+      if (stop.size != 0 && id.Begins(stop)) return kNone;
+      if (stop_at_hl && id.Is(hl)) return kNone;
+      if (id.Begins(target) && ++seen == m) return static_cast<std::uint32_t>(j);
+    }
+    return kNone;
+  }
+
+  // The record a plan reads from.
+  std::uint32_t Locate(const RulePlan& p, const ResolvedField& f) {
+    std::uint32_t at = kNone;
+    switch (p.find) {
+      case Find::kFirst:
+      case Find::kFirstLine:
+        at = First(p);
+        break;
+      case Find::kNth: {
+        const auto m = static_cast<std::uint32_t>(f.hi_segment);
+        at = m == 1 ? First(p) : Nth(p.scope, p.anchor, m);
+        break;
+      }
+      case Find::kLine:
+        at = Line(f.line);
+        break;
+      case Find::kLineOne:
+        at = Line(1);
+        break;
+    }
+    if (at == kNone) return kNone;
+    if (p.has_via && (at = Follow(at, p.via, p.via_stop)) == kNone) return kNone;
+    switch (p.step) {
+      case Step::kSelf:
+        return at;
+      case Step::kFollow:
+      case Step::kNext:
+        return Follow(at, p.target, p.step_stop);
+      case Step::kRepeat:
+        return Repeat(at, p.target.id, f.repeat, p.step_stop, p.stop_at_hl);
+    }
+    return kNone;
+  }
+
+  // Element n of the record at position j (0 the id as written), whole
+  // composites included; empty when absent.
+  std::string_view Element(std::uint32_t j, std::size_t n, char separator) {
+    const Rec& r = recs[j];
+    if (r.length > 0xffff) return x12::ElementAt({r.text, r.length}, n, separator);
+    if (split_of[j] == 0) Split(j, separator);
+    const std::uint16_t* at = &separators[split_of[j] - 1];
+    const std::size_t count = at[0];
+    if (n > count) return {};
+    const std::size_t begin = n == 0 ? 0 : at[n] + 1u;
+    const std::size_t end = n < count ? at[n + 1] : r.length;
+    return {r.text + begin, end - begin};
+  }
+
+  void Split(std::uint32_t j, char separator) {
+    const Rec& r = recs[j];
+    const std::size_t count_at = separators.size();
+    split_of[j] = static_cast<std::uint32_t>(count_at) + 1;
+    separators.push_back(0);
+    for (std::uint32_t i = 0; i < r.length; ++i) {
+      if (r.text[i] == separator) separators.push_back(static_cast<std::uint16_t>(i));
+    }
+    separators[count_at] = static_cast<std::uint16_t>(separators.size() - count_at - 1);
+  }
+
+  // Position in the claim's records of record `rec` (a record the searches
+  // returned, so it is there).
+  std::uint32_t PositionOf(std::uint32_t rec) const {
+    return static_cast<std::uint32_t>(
+        std::lower_bound(recs.begin(), recs.end(), rec,
+                         [](const Rec& r, std::uint32_t n) { return r.number < n; }) -
+        recs.begin());
+  }
+  std::uint32_t Number(std::uint32_t at) const { return at == kNone ? 0 : recs[at].number; }
 };
 
 class ClaimLookup::Scanner {
@@ -179,20 +523,8 @@ class ClaimLookup::Scanner {
     if (m == 0) return 0;
     switch (scope) {
       case Scope::kUnit:
-      case Scope::kUnitFromStart: {
-        const Probe probe(seg);
-        std::size_t start = kNoPosition;
-        for (const State::FirstOfId& f : st_.firsts) {
-          if (f.id.Begins(probe.id)) {
-            start = std::min(start, scope == Scope::kUnit ? f.first_from_subscriber : f.first);
-          }
-        }
-        std::uint32_t seen = 0;
-        for (std::size_t j = start; j < st_.recs.size(); ++j) {
-          if (Matches(st_.recs[j], probe) && ++seen == m) return st_.recs[j].number;
-        }
-        return 0;
-      }
+      case Scope::kUnitFromStart:
+        return st_.Number(st_.Nth(scope, Probe(seg), m));
       case Scope::kBilling: {
         const auto [start, end] = BillingRun();
         const MemoKey key{1 | (std::uint64_t{m} << 8), start, SegKey(seg), 0};
@@ -203,35 +535,14 @@ class ClaimLookup::Scanner {
     }
   }
 
-  std::uint32_t Line(std::uint32_t n) {
-    if (!st_.lines_ready) {
-      st_.lines_ready = true;
-      const Packed lx("LX");
-      for (std::size_t j = st_.from_subscriber; j < st_.recs.size(); ++j) {
-        if (st_.recs[j].id.Begins(lx)) {
-          st_.lines.emplace_back(j, LeadingInteger(st_.recs[j].qualifier.text));
-        }
-      }
-    }
-    for (const auto& [j, number] : st_.lines) {
-      if (number == n) return st_.recs[j].number;
-    }
-    return 0;
-  }
+  std::uint32_t Line(std::uint32_t n) { return st_.Number(st_.Line(n)); }
 
   std::uint32_t Follow(Scope scope, std::uint32_t from, const Seg& target,
                        std::string_view stop_id) {
     switch (scope) {
       case Scope::kUnit:
-      case Scope::kUnitFromStart: {
-        const Probe probe(target);
-        const Packed stop(stop_id);
-        for (std::size_t j = PositionOf(from) + 1; j < st_.recs.size(); ++j) {
-          if (stop.size != 0 && st_.recs[j].id.Begins(stop)) return 0;
-          if (Matches(st_.recs[j], probe)) return st_.recs[j].number;
-        }
-        return 0;
-      }
+      case Scope::kUnitFromStart:
+        return st_.Number(st_.Follow(st_.PositionOf(from), Probe(target), Packed(stop_id)));
       case Scope::kBilling: {
         const std::uint32_t end = BillingRun().second;
         const MemoKey key{2, from, SegKey(target), TextKey(stop_id)};
@@ -247,18 +558,9 @@ class ClaimLookup::Scanner {
     if (m == 0) return 0;
     switch (scope) {
       case Scope::kUnit:
-      case Scope::kUnitFromStart: {
-        const Packed target(target_id);
-        const Packed stop(stop_id);
-        std::uint32_t seen = 0;
-        for (std::size_t j = PositionOf(from) + 1; j < st_.recs.size(); ++j) {
-          const Packed& id = st_.recs[j].id;
-          if (stop.size != 0 && id.Begins(stop)) return 0;
-          if (stop_at_hl && id.text == "HL") return 0;
-          if (id.Begins(target) && ++seen == m) return st_.recs[j].number;
-        }
-        return 0;
-      }
+      case Scope::kUnitFromStart:
+        return st_.Number(
+            st_.Repeat(st_.PositionOf(from), Packed(target_id), m, Packed(stop_id), stop_at_hl));
       case Scope::kBilling: {
         const std::uint32_t end = BillingRun().second;
         const MemoKey key{3 | (std::uint64_t{m} << 8) | (std::uint64_t{stop_at_hl} << 40), from,
@@ -283,22 +585,7 @@ class ClaimLookup::Scanner {
   }
 
  private:
-  static bool Matches(const State::Rec& r, const Probe& p) {
-    if (!r.id.Begins(p.id)) return false;
-    if (p.q1.size == 0) return true;
-    return r.qualifier.Begins(p.q1) || (p.q2.size != 0 && r.qualifier.Begins(p.q2));
-  }
-
   std::uint32_t Last() const { return static_cast<std::uint32_t>(count() == 0 ? 0 : count() - 1); }
-
-  // Position in the claim's records of record `rec` (a record the scanner
-  // returned, so it is there).
-  std::size_t PositionOf(std::uint32_t rec) const {
-    return static_cast<std::size_t>(
-        std::lower_bound(st_.recs.begin(), st_.recs.end(), rec,
-                         [](const State::Rec& r, std::uint32_t n) { return r.number < n; }) -
-        st_.recs.begin());
-  }
 
   template <class F>
   std::uint32_t Remember(const MemoKey& key, F&& search) {
@@ -382,6 +669,7 @@ ClaimLookup& ClaimLookup::operator=(ClaimLookup&&) noexcept = default;
 void ClaimLookup::PrepareUnit(std::size_t claim) const {
   State::Unit& u = state_->unit;
   if (u.ready && u.claim == claim) return;
+  state_->prepared = false;  // the claim's records are read from the unit
   u = State::Unit();
   u.ready = true;
   u.claim = claim;
@@ -432,19 +720,21 @@ void ClaimLookup::PrepareUnit(std::size_t claim) const {
 
 void ClaimLookup::Prepare(std::size_t claim, std::size_t occurrence) const {
   State& st = *state_;
-  if (st.prepared && st.claim == claim && st.occurrence == occurrence && st.unit.ready &&
-      st.unit.claim == claim) {
-    return;
-  }
+  if (st.IsPrepared(claim, occurrence)) return;
   st.prepared = true;
   st.claim = claim;
   st.occurrence = occurrence;
   st.valid = false;
   st.recs.clear();
-  st.firsts.clear();
+  st.split_of.clear();
   st.from_subscriber = 0;
   st.lines_ready = false;
   st.lines.clear();
+  st.line_at.clear();
+  if (++st.stamp == 0) {  // the stamps went round: forget every remembered match
+    std::fill(st.first_stamp.begin(), st.first_stamp.end(), 0);
+    st.stamp = 1;
+  }
   PrepareUnit(claim);
   const State::Unit& u = st.unit;
   if (claim < 1 || claim > index_->size()) return;
@@ -474,76 +764,151 @@ void ClaimLookup::Prepare(std::size_t claim, std::size_t occurrence) const {
     std::sort(chunks.begin(), chunks.end());
   }
   const x12::SegmentList& l = *list_;
+  const char separator = l.delimiters().element;
+  const char* const readable_end = l.buffer() ? l.buffer()->data() + l.buffer()->size() : nullptr;
   for (const auto& [from, to] : chunks) {
     for (std::uint32_t r = from; r <= to; ++r) {
-      if (r == u.subscriber) st.from_subscriber = st.recs.size();
       State::Rec rec;
       rec.number = r;
-      rec.id = Packed(l.Id(r));
-      rec.qualifier = Packed(l.Element(r, 1));
+      const std::string_view text = l.Text(r);
+      rec.text = text.data();
+      rec.length = static_cast<std::uint32_t>(text.size());
+      rec.id = Packed(l.Id(r), readable_end);
+      // Element 1: from the first separator to the next one.
+      std::size_t begin = 0;
+      while (begin < text.size() && text[begin] != separator) ++begin;
+      if (begin < text.size()) {
+        std::size_t end = ++begin;
+        while (end < text.size() && text[end] != separator) ++end;
+        rec.qualifier = Packed(text.substr(begin, end - begin), readable_end);
+      }
       st.recs.push_back(rec);
     }
   }
+  st.split_of.assign(st.recs.size(), 0);
+  st.separators.clear();
   // The first subscriber HL of the unit may lie outside the claim's records:
   // the search of the unit then begins at the first record after it.
-  if (u.subscriber == 0) {
-    st.from_subscriber = st.recs.size();
-  } else {
-    st.from_subscriber = static_cast<std::size_t>(
-        std::lower_bound(st.recs.begin(), st.recs.end(), u.subscriber,
-                         [](const State::Rec& r, std::uint32_t n) { return r.number < n; }) -
-        st.recs.begin());
+  st.from_subscriber =
+      u.subscriber == 0 ? static_cast<std::uint32_t>(st.recs.size()) : st.PositionOf(u.subscriber);
+}
+
+namespace {
+
+// Component n (1-based) of an element; empty when absent.
+std::string_view Component(std::string_view element, char separator, std::size_t n) {
+  std::size_t begin = 0;
+  for (std::size_t i = 1; i < n; ++i) {
+    while (begin < element.size() && element[begin] != separator) ++begin;
+    if (begin == element.size()) return {};
+    ++begin;
   }
-  for (std::size_t j = 0; j < st.recs.size(); ++j) {
-    const Packed& id = st.recs[j].id;
-    auto it = std::find_if(st.firsts.begin(), st.firsts.end(), [&](const State::FirstOfId& f) {
-      return f.id.size == id.size && f.id.Begins(id);
-    });
-    if (it == st.firsts.end()) {
-      it = st.firsts.insert(st.firsts.end(), State::FirstOfId{id, j, kNoPosition});
+  std::size_t end = begin;
+  while (end < element.size() && element[end] != separator) ++end;
+  return element.substr(begin, end - begin);
+}
+
+}  // namespace
+
+// A plan run over the claim's records: the same steps as the rules' own
+// evaluation, on positions and views. `out` comes in empty.
+void ClaimLookup::Planned(const RulePlan& plan, const ResolvedField& f, std::string& out) const {
+  const RulePlan& p = (plan.plan_5010 != nullptr && is5010_) ? *plan.plan_5010 : plan;
+  State& st = *state_;
+  const std::uint32_t at = st.Locate(p, f);
+  const std::size_t field =
+      p.field == rules::kFieldFromPosition ? static_cast<std::size_t>(f.position) + 1 : p.field;
+  const std::size_t component = p.component == rules::kComponentFromLine ? f.line : p.component;
+  const bool read = at != kNone && !(p.component == rules::kComponentFromLine && component == 0);
+  if (p.format != Format::kNone || field < 2) {
+    Worded(p, f, at, field, component, read, out);
+  } else if (read) {
+    const x12::X12Delimiters& d = list_->delimiters();
+    const std::string_view element = st.Element(at, field - 1, d.element);
+    out.assign(component == 0 ? element : Component(element, d.component, component));
+  }
+  if (out.empty() && p.fallback != nullptr) Planned(*p.fallback, f, out);
+}
+
+// The values the rules' wording functions shape, and field 1 (the id read
+// with its first character twice).
+void ClaimLookup::Worded(const RulePlan& p, const ResolvedField& f, std::uint32_t at,
+                         std::size_t field, std::size_t component, bool read,
+                         std::string& out) const {
+  const std::uint32_t rec = state_->Number(at);
+  std::string raw;
+  if (read) raw = rules::ReadField(*list_, rec, field, component);
+  out = rules::Apply(*p.rule, f, std::move(raw), rec != 0, *list_, rec);
+}
+
+void ClaimLookup::ValueInto(const BoundField& field, std::size_t claim, std::size_t occurrence,
+                            std::string& out) const {
+  out.clear();
+  if (field.claim_path_ == BoundField::ClaimPath::kEmpty) return;
+  State& st = *state_;
+  if (!st.IsPrepared(claim, occurrence)) Prepare(claim, occurrence);
+  if (!st.valid) return;
+  if (field.claim_path_ == BoundField::ClaimPath::kPlanned) {
+    Planned(*field.plan_, field.resolved(), out);
+    return;
+  }
+  Scanner scanner(*this, st);
+  out = rules::EvaluateClaim(field.resolved(), field.rule(), scanner);
+}
+
+void ClaimLookup::HeaderValueInto(const BoundField& field, std::size_t claim,
+                                  std::string& out) const {
+  out.clear();
+  const FieldGroupCode code = field.code();
+  if (code != kUnknownFieldCode && (code < 101 || code > 111)) return;
+  if (code >= 106 && code <= 111) {
+    if (claim < 1 || claim > index_->size() || list_->SetClaimNo((*index_)[claim]) != claim) {
+      return;
     }
-    if (j >= st.from_subscriber && it->first_from_subscriber == kNoPosition) {
-      it->first_from_subscriber = j;
-    }
+  }
+  if (field.header_empty_) return;
+  // Header values do not depend on the claim.
+  State& st = *state_;
+  const std::uint32_t slot = field.header_slot_;
+  if (slot >= st.header_known.size()) {
+    st.header_known.resize(slot + 1, 0);
+    st.header_values.resize(slot + 1);
+  }
+  if (st.header_known[slot] == 0) {
+    Scanner scanner(*this, st);
+    st.header_values[slot] = rules::EvaluateHeader(field.resolved(), field.rule(), scanner);
+    st.header_known[slot] = 1;
+  }
+  out.assign(st.header_values[slot]);
+}
+
+void ClaimLookup::LookupInto(const BoundField& field, std::size_t claim, std::size_t occurrence,
+                             std::string& out) const {
+  if (field.IsClaimLevel()) {
+    ValueInto(field, claim, occurrence, out);
+  } else {
+    HeaderValueInto(field, claim, out);
   }
 }
 
 std::string ClaimLookup::Value(const BoundField& field, std::size_t claim,
                                std::size_t occurrence) const {
-  const FieldGroupCode code = field.code();
-  if (!((code >= 201 && code <= 246) || code == kUserClaimFieldCode)) return {};
-  Prepare(claim, occurrence);
-  Scanner scanner(*this, *state_);
-  return rules::EvaluateClaim(field.resolved(), field.rule(), scanner);
+  std::string out;
+  ValueInto(field, claim, occurrence, out);
+  return out;
 }
 
 std::string ClaimLookup::HeaderValue(const BoundField& field, std::size_t claim) const {
-  const FieldGroupCode code = field.code();
-  if (code != kUnknownFieldCode && (code < 101 || code > 111)) return {};
-  if (code >= 106 && code <= 111) {
-    if (claim < 1 || claim > index_->size() || list_->SetClaimNo((*index_)[claim]) != claim) {
-      return {};
-    }
-  }
-  // Header values do not depend on the claim: they are remembered by name
-  // (and, for user-defined names, by their definitions).
-  State& st = *state_;
-  std::string key = field.name();
-  for (const UserFieldDef& d : field.resolved().user_fields) {
-    key.append(1, '\0').append(d.segment).append(1, '\1').append(d.qualifier);
-    key.append(1, '\1').append(d.returned);
-  }
-  auto it = st.header_memo.find(key);
-  if (it != st.header_memo.end()) return it->second;
-  Scanner scanner(*this, st);
-  std::string value = rules::EvaluateHeader(field.resolved(), field.rule(), scanner);
-  st.header_memo.emplace(std::move(key), value);
-  return value;
+  std::string out;
+  HeaderValueInto(field, claim, out);
+  return out;
 }
 
 std::string ClaimLookup::Lookup(const BoundField& field, std::size_t claim,
                                 std::size_t occurrence) const {
-  return field.IsClaimLevel() ? Value(field, claim, occurrence) : HeaderValue(field, claim);
+  std::string out;
+  LookupInto(field, claim, occurrence, out);
+  return out;
 }
 
 std::size_t ClaimLookup::ClaimCount(std::size_t claim) const {

@@ -12,6 +12,10 @@
 //                               occurrence k (the k-th CLM) of claim unit c;
 //       HeaderValue(field, c)   header-level names (codes 0 and 101-111);
 //       Lookup(field, c, k)     either, chosen by the code as exports do;
+//       ValueInto, HeaderValueInto, LookupInto
+//                               the same, written into a caller's text whose
+//                               storage is reused from one value to the next
+//                               (the form for asking many names);
 //       ClaimCount(c)           the CLM segments of unit c (the export's rows);
 //       UnitCount(), SubscriberLevelCount(), Is5010().
 //     Values are returned as text; anything missing gives empty text.
@@ -34,11 +38,17 @@
 // record of each segment id), the billing-provider levels of the list with
 // the searches made in the last one, and the header values by name. Asking
 // claim after claim, field after field is the cheap order; any order gives
-// the same text. Not for use from several threads at once.
+// the same text. Binding a name prepares its rule once: most claim-level
+// rules become a plan over the claim's own records (the first match of each
+// anchor is remembered per claim, service lines are found by number, each
+// record is split into its elements once), so that a value costs a few
+// compares and one copy of its text. Not for use from several threads at
+// once (binding names is).
 #ifndef ARDENTIX_CLAIMS_CLAIM_LOOKUP_H_
 #define ARDENTIX_CLAIMS_CLAIM_LOOKUP_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -52,6 +62,7 @@ namespace ardentix::claims {
 namespace rules {
 struct Rule;
 }
+struct RulePlan;  // a claim-level rule prepared for the lookup (claim_lookup.cc)
 
 // A field name with its rule, ready to be asked for every claim.
 class BoundField {
@@ -66,8 +77,24 @@ class BoundField {
 
  private:
   friend BoundField BindField(std::string_view name, const UserFieldTable& user_fields);
+  friend class ClaimLookup;
+  // How the lookup answers the name at claim level, decided when it is bound.
+  enum class ClaimPath : std::uint8_t {
+    kEmpty,    // always empty text: not a claim-level code, no rule, or a suffix
+               // or rest the rule refuses
+    kPlanned,  // plan_ over the claim's own records
+    kScanned,  // the rule run with the lookup's scanner (totals, user names,
+               // billing-level and whole-list scopes)
+  };
   ResolvedField resolved_;
   const rules::Rule* rule_ = nullptr;
+  ClaimPath claim_path_ = ClaimPath::kScanned;
+  const RulePlan* plan_ = nullptr;
+  // Header level: a name of code 0 without user definitions is always
+  // empty; the values of the others are remembered by the lookup in the slot
+  // of the name and its definitions.
+  bool header_empty_ = true;
+  std::uint32_t header_slot_ = 0;
 };
 
 BoundField BindField(std::string_view name, const UserFieldTable& user_fields);
@@ -93,6 +120,14 @@ class ClaimLookup {
   // Value() for codes above 200, HeaderValue() otherwise.
   std::string Lookup(const BoundField& field, std::size_t claim, std::size_t occurrence) const;
 
+  // The same three, written into `out` (replacing its text, keeping its
+  // storage).
+  void ValueInto(const BoundField& field, std::size_t claim, std::size_t occurrence,
+                 std::string& out) const;
+  void HeaderValueInto(const BoundField& field, std::size_t claim, std::string& out) const;
+  void LookupInto(const BoundField& field, std::size_t claim, std::size_t occurrence,
+                  std::string& out) const;
+
   // Number of CLM segments of claim unit c (0 outside 1..UnitCount()).
   std::size_t ClaimCount(std::size_t claim) const;
   // Entries of the ClaimIndex.
@@ -110,6 +145,9 @@ class ClaimLookup {
   class Scanner;
   void PrepareUnit(std::size_t claim) const;
   void Prepare(std::size_t claim, std::size_t occurrence) const;
+  void Planned(const RulePlan& plan, const ResolvedField& field, std::string& out) const;
+  void Worded(const RulePlan& plan, const ResolvedField& field, std::uint32_t at,
+              std::size_t element_field, std::size_t component, bool read, std::string& out) const;
 
   const x12::SegmentList* list_;
   const x12::ClaimIndex* index_;
