@@ -68,13 +68,13 @@ class Rows837 : public RowSource {
     row.steps.resize(count);
     row.marks.clear();
     for (std::size_t i = 0; i < count; ++i) {
-      std::string value = lookup_.Lookup(fields_[i], n_, k_);
+      std::string& value = row.values[i];  // its storage serves row after row
+      lookup_.LookupInto(fields_[i], n_, k_, value);
       ValueStep step = ValueStep::kUnit;
       if (use_spec_ && TrimBlanks(value).empty()) {
         value = spec_values_[i];
         step = ValueStep::kParseSpec;
       }
-      row.values[i] = std::move(value);
       row.steps[i] = step;
     }
     if (trace_ && !trace_->full()) Trace(row);
