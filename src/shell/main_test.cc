@@ -41,21 +41,24 @@ TEST(Program, VersionAndHelp) {
   EXPECT_TRUE(fs::is_empty(folder.path()));
 }
 
-TEST(Program, ModesThisBuildLacksEndWithStatusTwo) {
+TEST(Program, CommandLineStatusesWithoutADisplay) {
   struct Case {
     std::vector<std::string> args;
+    int status;
     const char* says;
   };
   const Case cases[] = {
-      {{}, "needs the desktop version"},
-      {{"CSV", "in.x12", "out.csv", "HO,OW"}, "no parse driver"},
+      // No parameters and no display: the user interface cannot start.
+      {{}, 2, "needs the desktop version"},
+      // A source that does not exist: the run could not process it.
+      {{"CSV", "in.x12", "out", "HO,OW"}, 3, "does not exist"},
       // "--help" among other parameters is a type word like any other.
-      {{"--help", "in.x12"}, "no parse driver"},
+      {{"--help", "in.x12"}, 2, "unknown output type word"},
   };
   for (const auto& c : cases) {
     TempFolder folder;
     ProgramResult run = RunProgram(ARDENTIX_PROGRAM, c.args, folder.path());
-    EXPECT_EQ(run.exit_code, 2);
+    EXPECT_EQ(run.exit_code, c.status) << run.err;
     EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line: " << run.err;
     EXPECT_FALSE(fs::exists(folder / "Error.log"));
