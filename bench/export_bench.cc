@@ -148,9 +148,10 @@ Work EngineAlone(const char* path, const std::string& type, const fs::path& fold
   const x12::X12File file = x12::LoadX12File(path, false);
   if (!file.status.ok) return {};
   const std::size_t sets = x12::CountSegmentsOfKind("ST", file.list);
+  const x12::PartCuts cuts(file.list);
   Work w;
   for (std::size_t k = 1; k <= sets; ++k) {
-    const x12::SegmentList part = x12::ExtractSet(file.list, k);
+    const x12::SegmentList part = cuts.Set(k);
     const x12::ClaimIndex index = x12::BuildClaimIndex(part, 3);
     const auto start = Clock::now();
     x12::ParseSpec spec;
@@ -183,9 +184,10 @@ Work CutOnly(const char* path) {
   if (!file.status.ok) return {};
   const std::size_t sets = x12::CountSegmentsOfKind("ST", file.list);
   const auto start = Clock::now();
+  const x12::PartCuts cuts(file.list);
   Work w;
   for (std::size_t k = 1; k <= sets; ++k) {
-    const x12::SegmentList part = x12::ExtractSet(file.list, k);
+    const x12::SegmentList part = cuts.Set(k);
     w.items += x12::BuildClaimIndex(part, 3).size();
   }
   w.step_seconds = std::chrono::duration<double>(Clock::now() - start).count();

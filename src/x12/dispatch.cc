@@ -210,11 +210,17 @@ OpenResult OpenX12File(const OpenRequest& request) {
     join.xml_encoding = ini::ExportSetting(11, ini::ExportSettingDefault(11), settings);
     joiner.emplace(spec, join);
   }
-  UnattendedPickers unattended;
-  PartPickers* pickers = PickerStorage().get();
-  if (pickers == nullptr || IsUnattendedMode(request.mode) || ui.unattended()) {
-    pickers = &unattended;
-  }
+  // The dialog pickers of interactive runs; without them every part is taken
+  // in turn, cut from bounds found once per list.
+  PartPickers* dialogs = PickerStorage().get();
+  if (IsUnattendedMode(request.mode) || ui.unattended()) dialogs = nullptr;
+  auto pick_interchange = [&](const PartCuts& cuts, std::size_t n) {
+    return dialogs ? dialogs->PickInterchange(cuts.list(), request.mode, static_cast<int>(n))
+                   : cuts.Interchange(n);
+  };
+  auto pick_set = [&](const PartCuts& cuts, std::size_t n) {
+    return dialogs ? dialogs->PickSet(cuts.list(), request.mode, static_cast<int>(n)) : cuts.Set(n);
+  };
   auto run_part = [&](SegmentList& part, const ClaimIndex& part_index, const std::string& name) {
     if (!odbc) spec.destination_file = name;
     dispatch(part, part_index);
@@ -228,15 +234,17 @@ OpenResult OpenX12File(const OpenRequest& request) {
   };
 
   if (interchanges > 1) {
+    const PartCuts cuts(list);
     bool stop = false;
     for (std::size_t n = 1; n <= interchanges && !stop; ++n) {
-      SegmentList batch = pickers->PickInterchange(list, request.mode, static_cast<int>(n));
+      SegmentList batch = pick_interchange(cuts, n);
       if (batch.empty()) break;
       const std::string batch_name = base_name + "_ISA" + FormatInteger(static_cast<int64_t>(n));
       const std::size_t batch_sets = CountSegmentsOfKind("ST", batch);
       if (batch_sets > 1) {
+        const PartCuts batch_cuts(batch);
         for (std::size_t m = 1; m <= batch_sets; ++m) {
-          SegmentList part = pickers->PickSet(batch, request.mode, static_cast<int>(m));
+          SegmentList part = pick_set(batch_cuts, m);
           if (part.empty()) {
             stop = true;
             break;
@@ -249,8 +257,9 @@ OpenResult OpenX12File(const OpenRequest& request) {
       }
     }
   } else if (sets > 1) {
+    const PartCuts cuts(list);
     for (std::size_t n = 1; n <= sets; ++n) {
-      SegmentList part = pickers->PickSet(list, request.mode, static_cast<int>(n));
+      SegmentList part = pick_set(cuts, n);
       if (part.empty()) break;
       run_part(part, set_index(part), base_name + "_ST" + FormatInteger(static_cast<int64_t>(n)));
     }

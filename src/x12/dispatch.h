@@ -9,8 +9,10 @@
 //   - HandlerTable: the handlers by ST01, filled by main.cc (the dispatcher
 //     sits below the handlers); SetHandlerTable / Handlers.
 //   - PartPickers: the interchange and set pickers. The viewer registers its
-//     dialog pickers with SetPartPickers; UnattendedPickers (built in) return
-//     part n without a window and serve every unattended mode.
+//     dialog pickers with SetPartPickers. Unattended modes (and runs without
+//     dialog pickers) take part n without a window, as UnattendedPickers
+//     does; the dispatcher cuts them from bounds found once per list
+//     (x12/parts.h PartCuts).
 //   - stviewx: the process-wide view flag shared with the segment listing.
 //   - OpenX12File: the dispatcher itself.
 //

@@ -1,47 +1,66 @@
 #include "x12/parts.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace ardentix::x12 {
 
-SegmentList ExtractInterchange(const SegmentList& list, std::size_t k) {
-  SegmentList out = list.EmptyCopy();
-  if (k == 0) return out;
+namespace {
+
+// The first entry of `numbers` (ascending) at or after record `from`; 0 when none.
+std::size_t FirstFrom(const std::vector<std::size_t>& numbers, std::size_t from) {
+  const auto it = std::lower_bound(numbers.begin(), numbers.end(), from);
+  return it == numbers.end() ? 0 : *it;
+}
+
+// The last entry of `numbers` (ascending) before record `before`; 0 when none.
+std::size_t LastBefore(const std::vector<std::size_t>& numbers, std::size_t before) {
+  const auto it = std::lower_bound(numbers.begin(), numbers.end(), before);
+  return it == numbers.begin() ? 0 : *(it - 1);
+}
+
+}  // namespace
+
+PartCuts::PartCuts(const SegmentList& list) : list_(&list) {
   const std::size_t n = list.size();
-  std::size_t seen = 0;
-  std::size_t first = 0;
   for (std::size_t i = 1; i <= n; ++i) {
-    if (list.Id(i) != "ISA") continue;
-    if (++seen == k) {
-      first = i;
-      break;
+    const std::string_view id = list.Id(i);
+    if (id == "ISA") {
+      isa_.push_back(i);
+    } else if (id == "GS") {
+      gs_.push_back(i);
+    } else if (id == "ST") {
+      st_.push_back(i);
+    } else if (id == "GE") {
+      ge_.push_back(i);
+    } else if (id == "IEA") {
+      iea_.push_back(i);
     }
   }
-  if (first == 0) return out;
-  std::size_t last = first;
-  while (last + 1 <= n && list.Id(last + 1) != "ISA") ++last;
+}
+
+SegmentList PartCuts::Interchange(std::size_t k) const {
+  const SegmentList& list = *list_;
+  SegmentList out = list.EmptyCopy();
+  if (k == 0 || k > isa_.size()) return out;
+  const std::size_t first = isa_[k - 1];
+  const std::size_t last = k < isa_.size() ? isa_[k] - 1 : list.size();
   out.Reserve(last - first + 1);
   for (std::size_t i = first; i <= last; ++i) out.AppendFrom(list, i);
   return out;
 }
 
-SegmentList ExtractSet(const SegmentList& list, std::size_t k) {
+SegmentList PartCuts::Set(std::size_t k) const {
+  const SegmentList& list = *list_;
   SegmentList out = list.EmptyCopy();
-  if (k == 0) return out;
+  if (k == 0 || k > st_.size()) return out;
   const std::size_t n = list.size();
-  std::size_t seen = 0, first = 0, isa = 0, gs = 0;
-  for (std::size_t i = 1; i <= n; ++i) {
-    const std::string_view id = list.Id(i);
-    if (id == "ISA" && isa == 0) isa = i;
-    if (id == "GS") gs = i;  // the last GS in front of the set: its own group
-    if (id == "ST" && ++seen == k) {
-      first = i;
-      break;
-    }
-  }
-  if (first == 0) return out;
-  std::size_t end = first + 1;  // one past the range
-  while (end <= n && list.Id(end) != "ST") ++end;
+  const std::size_t first = st_[k - 1];
+  const std::size_t end = k < st_.size() ? st_[k] : n + 1;  // one past the range
+  // The envelope: the first ISA in front of the set and the last GS in front
+  // of it (its own group).
+  const std::size_t isa = !isa_.empty() && isa_.front() < first ? isa_.front() : 0;
+  const std::size_t gs = LastBefore(gs_, first);
   const std::size_t room = (end - first) + 4;
   out.Reserve(room);
   if (isa != 0) out.AppendFrom(list, isa);
@@ -74,22 +93,27 @@ SegmentList ExtractSet(const SegmentList& list, std::size_t k) {
     }
   }
   if (end <= n) {
-    // After the next ST: the first GE and the first IEA close the envelope.
-    bool ge = false, iea = false;
-    for (std::size_t i = end; i <= n && !(ge && iea); ++i) {
-      const std::string_view id = list.Id(i);
-      if (!ge && id == "GE") {
-        out.AppendFrom(list, i);
-        ge = true;
-      } else if (!iea && id == "IEA") {
-        out.AppendFrom(list, i);
-        iea = true;
-      }
+    // After the next ST: the first GE and the first IEA close the envelope,
+    // in the order they stand.
+    const std::size_t ge = FirstFrom(ge_, end);
+    const std::size_t iea = FirstFrom(iea_, end);
+    if (ge != 0 && (iea == 0 || ge < iea)) {
+      out.AppendFrom(list, ge);
+      if (iea != 0) out.AppendFrom(list, iea);
+    } else if (iea != 0) {
+      out.AppendFrom(list, iea);
+      if (ge != 0) out.AppendFrom(list, ge);
     }
   }
   while (out.size() < room) out.AppendEmpty();
   return out;
 }
+
+SegmentList ExtractInterchange(const SegmentList& list, std::size_t k) {
+  return PartCuts(list).Interchange(k);
+}
+
+SegmentList ExtractSet(const SegmentList& list, std::size_t k) { return PartCuts(list).Set(k); }
 
 SegmentList MergeSets(const SegmentList& list) {
   SegmentList out = list.EmptyCopy();
