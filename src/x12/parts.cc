@@ -66,18 +66,19 @@ SegmentList PartCuts::Set(std::size_t k) const {
   if (isa != 0) out.AppendFrom(list, isa);
   if (gs != 0) out.AppendFrom(list, gs);
 
+  const std::size_t range_start = out.size() + 1;
+  for (std::size_t i = first; i < end; ++i) out.AppendFrom(list, i);
+  // The claim units renumbered from 1, once the range is copied: the records
+  // of a unit then share one run of numbers (see SegmentList::AddRun).
   const std::string_view type = list.Element(first, 1);
   std::uint32_t c = 0;
-  for (std::size_t i = first; i < end; ++i) {
-    out.AppendFrom(list, i);
-    const std::size_t r = out.size();
+  for (std::size_t i = first, r = range_start; i < end; ++i, ++r) {
     const std::string_view id = list.Id(i);
     const bool hl22 = id == "HL" && list.Element(i, 3) == "22";
     if (type.starts_with("835")) {
       if (id == "CLP") ++c;
       out.SetLevel(r, c);
-      out.SetFileClaimNo(r, c);
-      out.SetInterchangeClaimNo(r, c);
+      out.SetClaimNumbers(r, out.SetClaimNo(r), c, c);
     } else if (type.starts_with("837")) {
       if (hl22) ++c;
       out.SetClaimNumbers(r, c, c, c);
@@ -87,8 +88,7 @@ SegmentList PartCuts::Set(std::size_t k) const {
         out.SetClaimNumbers(r, c, c, c);
       } else {
         out.SetLevel(r, c);
-        out.SetFileClaimNo(r, c);
-        out.SetInterchangeClaimNo(r, c);
+        out.SetClaimNumbers(r, out.SetClaimNo(r), c, c);
       }
     }
   }
