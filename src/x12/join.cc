@@ -1,5 +1,13 @@
 #include "x12/join.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <optional>
+
 #include "common/dbf.h"
 #include "common/files.h"
 #include "common/text.h"
@@ -25,6 +33,154 @@ fs::path WithDigitPrefix(const fs::path& path) {
   const std::string name = path.filename().string();
   if (name.empty() || name[0] < '0' || name[0] > '9') return path;
   return path.parent_path() / ("a_" + name);
+}
+
+// The bytes of a part's output read by position: a text, or an open file
+// read one block at a time as the scans ask for it, so a part of any size
+// costs one block of memory.
+class PartBytes {
+ public:
+  explicit PartBytes(std::string_view text) : text_(text), size_(text.size()) {}
+  PartBytes(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+
+  std::uint64_t size() const { return size_; }
+  int fd() const { return fd_; }
+  // The byte at `at` (below size()). A byte that cannot be read reads as 0
+  // and marks the bytes failed.
+  char At(std::uint64_t at) {
+    if (fd_ < 0) return text_[at];
+    if (at < block_start_ || at - block_start_ >= block_.size()) Load(at);
+    return at - block_start_ < block_.size() ? block_[at - block_start_] : '\0';
+  }
+  bool failed() const { return failed_; }
+
+ private:
+  static constexpr std::uint64_t kBlock = 1 << 16;
+  void Load(std::uint64_t at) {
+    block_start_ = at - at % kBlock;
+    block_.resize(static_cast<std::size_t>(std::min(kBlock, size_ - block_start_)));
+    std::size_t done = 0;
+    while (done < block_.size()) {
+      const ssize_t n = ::pread(fd_, block_.data() + done, block_.size() - done,
+                                static_cast<off_t>(block_start_ + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    if (done < block_.size()) failed_ = true;
+    block_.resize(done);
+  }
+
+  std::string_view text_;
+  int fd_ = -1;
+  std::uint64_t size_ = 0;
+  std::string block_;
+  std::uint64_t block_start_ = 0;
+  bool failed_ = false;
+};
+
+// The stretch of a part's bytes that goes into the joined file, and what
+// the joined file gets after it.
+struct PartBody {
+  std::uint64_t begin = 0;
+  std::uint64_t end = 0;
+  std::string_view suffix;
+};
+
+bool IsCsvLead(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+bool MatchesNoCase(PartBytes& bytes, std::uint64_t at, std::string_view word) {
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (ToUpperAscii(bytes.At(at + i)) != word[i]) return false;
+  }
+  return true;
+}
+
+// The rules of CsvPartBody.
+PartBody CsvBodyOf(PartBytes& bytes, bool drop_header) {
+  const std::uint64_t n = bytes.size();
+  auto skip_leading = [&](std::uint64_t p) {
+    while (p < n && IsCsvLead(bytes.At(p))) ++p;
+    return p;
+  };
+  std::uint64_t begin = skip_leading(0);
+  if (drop_header) {
+    std::uint64_t eol = begin;
+    while (eol < n && bytes.At(eol) != '\r' && bytes.At(eol) != '\n') ++eol;
+    if (eol == n) return {};
+    begin = skip_leading(eol);
+  }
+  std::uint64_t end = n;
+  while (end > begin && bytes.At(end - 1) == ' ') --end;
+  if (end == begin) return {};
+  return {begin, end, bytes.At(end - 1) == '\n' ? "" : "\r\n"};
+}
+
+// The rules of XmlPartBody: the first root tag is found from the front, the
+// last closing one from the back.
+PartBody XmlBodyOf(PartBytes& bytes) {
+  constexpr std::string_view kOpen = "<EXPORTDATA>";
+  constexpr std::string_view kClose = "</EXPORTDATA>";
+  const std::uint64_t n = bytes.size();
+  std::uint64_t open = 0;
+  while (open + kOpen.size() <= n && !MatchesNoCase(bytes, open, kOpen)) ++open;
+  if (open + kOpen.size() > n) return {};
+  const std::uint64_t from = open + kOpen.size();
+  std::uint64_t close = n;
+  for (std::uint64_t at = n >= kClose.size() ? n - kClose.size() + 1 : 0; at > from;) {
+    --at;
+    if (MatchesNoCase(bytes, at, kClose)) {
+      close = at;
+      break;
+    }
+  }
+  std::uint64_t begin = from;
+  while (begin < close && IsXmlSpace(bytes.At(begin))) ++begin;
+  std::uint64_t end = close;
+  while (end > begin && IsXmlSpace(bytes.At(end - 1))) --end;
+  if (end == begin) return {};
+  return {begin, end, "\r\n"};
+}
+
+// Writes all of `data` at `offset` of `fd`.
+bool WriteAt(int fd, std::uint64_t offset, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::pwrite(fd, data.data(), data.size(), static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data.remove_prefix(static_cast<std::size_t>(n));
+    offset += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
+// Copies `count` bytes of `in` from `from` to `out` at `to`: inside the
+// kernel where it can, else through one fixed buffer.
+bool CopyBytes(int in, std::uint64_t from, std::uint64_t count, int out, std::uint64_t to) {
+  off_t in_at = static_cast<off_t>(from), out_at = static_cast<off_t>(to);
+  while (count > 0) {
+    const ssize_t n = ::copy_file_range(in, &in_at, out, &out_at, count, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    count -= static_cast<std::uint64_t>(n);
+  }
+  if (count == 0) return true;
+  std::string buffer(static_cast<std::size_t>(std::min<std::uint64_t>(count, 1 << 20)), '\0');
+  while (count > 0) {
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer.size()));
+    const ssize_t n = ::pread(in, buffer.data(), want, in_at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    if (!WriteAt(out, static_cast<std::uint64_t>(out_at),
+                 {buffer.data(), static_cast<std::size_t>(n)}))
+      return false;
+    in_at += n;
+    out_at += n;
+    count -= static_cast<std::uint64_t>(n);
+  }
+  return true;
 }
 
 }  // namespace
@@ -75,38 +231,15 @@ fs::path Remit835Path(const ParseSpec& spec) {
 }
 
 std::string CsvPartBody(std::string_view content, bool drop_header) {
-  auto skip_leading = [](std::string_view s) {
-    std::size_t p = 0;
-    while (p < s.size() && (s[p] == ' ' || s[p] == '\t' || s[p] == '\r' || s[p] == '\n')) ++p;
-    return s.substr(p);
-  };
-  std::string_view body = skip_leading(content);
-  if (drop_header) {
-    const std::size_t eol = body.find_first_of("\r\n");
-    body = eol == std::string_view::npos ? std::string_view() : skip_leading(body.substr(eol));
-  }
-  body = TrimRightBlanks(body);
-  std::string out(body);
-  if (!out.empty() && out.back() != '\n') out.append("\r\n");
-  return out;
+  PartBytes bytes(content);
+  const PartBody body = CsvBodyOf(bytes, drop_header);
+  return std::string(content.substr(body.begin, body.end - body.begin)).append(body.suffix);
 }
 
 std::string XmlPartBody(std::string_view content) {
-  const std::size_t open = FindNoCase(content, "<EXPORTDATA>");
-  if (open == std::string_view::npos) return {};
-  std::size_t from = open + 12;
-  std::size_t close = std::string_view::npos;
-  for (std::size_t at = FindNoCase(content, "</EXPORTDATA>", from); at != std::string_view::npos;
-       at = FindNoCase(content, "</EXPORTDATA>", at + 1)) {
-    close = at;
-  }
-  std::string_view body =
-      close == std::string_view::npos ? content.substr(from) : content.substr(from, close - from);
-  while (!body.empty() && (body.front() == '\r' || body.front() == '\n')) body.remove_prefix(1);
-  body = TrimWhitespace(body);
-  std::string out(body);
-  if (!out.empty()) out.append("\r\n");
-  return out;
+  PartBytes bytes(content);
+  const PartBody body = XmlBodyOf(bytes);
+  return std::string(content.substr(body.begin, body.end - body.begin)).append(body.suffix);
 }
 
 std::string XmlDeclaration(std::string_view encoding) {
@@ -164,42 +297,63 @@ bool OutputJoiner::AddPart(const ParseSpec& part) {
 }
 
 bool OutputJoiner::AddText(const fs::path& part_file) {
-  const char* kind = format_ == OutputFormat::kCsv   ? "CSV"
-                     : format_ == OutputFormat::kXml ? "XML"
-                                                     : "835";
-  std::string content;
-  if (!ReadWholeFile(part_file, content)) {
-    return Fail("Error " + std::string(kind) + " Multi ST Open");
-  }
-  std::string piece;
+  const std::string kind = format_ == OutputFormat::kCsv   ? "CSV"
+                           : format_ == OutputFormat::kXml ? "XML"
+                                                           : "835";
+  const std::string open_error = "Error " + kind + " Multi ST Open";
+  struct Fd {
+    int fd;
+    ~Fd() {
+      if (fd >= 0) ::close(fd);
+    }
+  };
+  const Fd in{::open(part_file.c_str(), O_RDONLY | O_CLOEXEC)};
+  struct stat st {};
+  if (in.fd < 0 || ::fstat(in.fd, &st) != 0 || S_ISDIR(st.st_mode)) return Fail(open_error);
+  PartBytes bytes(in.fd, static_cast<std::uint64_t>(st.st_size));
+
+  // Where the part's body lies: only its edges are read.
+  PartBody body{0, bytes.size(), ""};
   std::string head;
+  std::optional<ui::ScopedMeter> meter;
   switch (format_) {
     case OutputFormat::kCsv:
-      piece = CsvPartBody(content, settings_.header_line && started_);
+      body = CsvBodyOf(bytes, settings_.header_line && started_);
       break;
-    case OutputFormat::kXml: {
-      ui::ScopedMeter meter("Concatenating", "Please Stand By..");
-      piece = XmlPartBody(content);
-      head = XmlDeclaration(settings_.xml_encoding) + "\r\n<EXPORTDATA>\r\n";
+    case OutputFormat::kXml:
+      meter.emplace("Concatenating", "Please Stand By..");
+      body = XmlBodyOf(bytes);
+      if (!started_) head = XmlDeclaration(settings_.xml_encoding) + "\r\n<EXPORTDATA>\r\n";
       break;
-    }
     default:
-      piece = std::move(content);
       break;
   }
-  if (!started_) {
-    if (!AppendToFile(head + piece, target_, AppendMode::kCreate)) {
-      return Fail("Error " + std::string(kind) + " Multi ST Create");
-    }
-    started_ = true;
-  } else {
-    std::error_code ec;
-    if (!fs::exists(target_, ec) || !AppendToFile(piece, target_, AppendMode::kAppend)) {
-      return Fail("Error " + std::string(kind) + " Multi ST Open");
-    }
-  }
-  ++parts_joined_;
+  if (bytes.failed()) return Fail(open_error);
+
+  // The body is copied to the end of the joined file; a failed copy leaves
+  // the joined file as it was before this part.
   std::error_code ec;
+  if (started_ && !fs::exists(target_, ec)) return Fail(open_error);
+  const int flags = started_ ? O_WRONLY | O_CLOEXEC : O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
+  const std::string write_error = started_ ? open_error : "Error " + kind + " Multi ST Create";
+  const int out = ::open(target_.c_str(), flags, 0644);
+  struct stat target_st {};
+  if (out < 0 || ::fstat(out, &target_st) != 0) {
+    if (out >= 0) ::close(out);
+    return Fail(write_error);
+  }
+  const std::uint64_t old_size = static_cast<std::uint64_t>(target_st.st_size);
+  const std::uint64_t length = body.end - body.begin;
+  bool copied = WriteAt(out, old_size, head) &&
+                CopyBytes(in.fd, body.begin, length, out, old_size + head.size()) &&
+                WriteAt(out, old_size + head.size() + length, body.suffix);
+  if (!copied && ::ftruncate(out, static_cast<off_t>(old_size)) != 0) {
+    // The failure is reported below either way.
+  }
+  copied = ::close(out) == 0 && copied;
+  if (!copied) return Fail(write_error);
+  started_ = true;
+  ++parts_joined_;
   fs::remove(part_file, ec);
   return true;
 }

@@ -107,6 +107,60 @@ TEST(JoinPiecesTest, CsvAndXmlBodies) {
   EXPECT_EQ(XmlPartBody("<exportdata>\r\n<CLAIM/>\r\n</exportdata>\r\n"), "<CLAIM/>\r\n");
   EXPECT_EQ(XmlPartBody("<?xml version=\"1.0\"?>\r\n<EXPORTDATA>\r\n</EXPORTDATA>"), "");
   EXPECT_EQ(XmlPartBody("no root"), "");
+  // The first root tag and the last closing one bound the records.
+  EXPECT_EQ(XmlPartBody("<EXPORTDATA></EXPORTDATA>"), "");
+  EXPECT_EQ(XmlPartBody("</EXPORTDATA><EXPORTDATA>\r\n<A/>\r\n"), "<A/>\r\n");
+  EXPECT_EQ(XmlPartBody("<EXPORTDATA>\r\n<EXPORTDATA>x</EXPORTDATA>\r\n</EXPORTDATA> \r\n"),
+            "<EXPORTDATA>x</EXPORTDATA>\r\n");
+  EXPECT_EQ(CsvPartBody("A,B\r\n \t\r\n  1,2  ", true), "1,2\r\n");
+  EXPECT_EQ(CsvPartBody(" \r\n ", false), "");
+}
+
+// Part files are read a block at a time: bodies and tags that straddle the
+// blocks join exactly as the rules above cut the whole text.
+TEST(OutputJoinerTest, LargePartsJoinAsTheirWholeTextsDo) {
+  TempDir dir;
+  const std::string folder = dir.path().string();
+  std::string rows;
+  for (int i = 0; rows.size() < 200000; ++i) rows += "ROW" + std::to_string(i) + ",X\r\n";
+  const std::string blanks(65536 - 3, ' ');
+  const std::vector<std::string> csv = {
+      "A,B\r\n" + rows,
+      blanks + "\r\nA,B\r\n" + rows + std::string(70000, ' '),
+      std::string(70000, '\n'),
+  };
+  for (bool header : {false, true}) {
+    std::string expected;
+    OutputJoiner joiner(Spec("CSV", folder, "c"), {true, header, "ISO-8859-1"});
+    for (std::size_t i = 0; i < csv.size(); ++i) {
+      const std::string name = "c_ST" + std::to_string(i + 1);
+      dir.Write(name + ".csv", csv[i]);
+      expected += CsvPartBody(csv[i], header && !expected.empty());
+      EXPECT_TRUE(joiner.AddPart(Spec("CSV", folder, name)));
+    }
+    EXPECT_TRUE(joiner.Finish());
+    EXPECT_EQ(Read(dir / "c.csv"), expected) << "header " << header;
+  }
+
+  const std::string decl = XmlDeclaration("ISO-8859-1") + "\r\n";
+  std::string records;
+  while (records.size() < 200000) records += "<CLAIM>\r\n<A>1</A>\r\n</CLAIM>\r\n";
+  const std::vector<std::string> xml = {
+      decl + std::string(65536 - decl.size() - 5, ' ') + "<exportdata>\r\n" + records +
+          "</EXPORTDATA>",
+      decl + "<EXPORTDATA>\r\n" + records + "</EXPORTDATA>" + std::string(65536, ' ') +
+          "</ExportData>\r\n",
+  };
+  std::string expected = decl + "<EXPORTDATA>\r\n";
+  OutputJoiner joiner(Spec("XML", folder, "x"), {true, false, "ISO-8859-1"});
+  for (std::size_t i = 0; i < xml.size(); ++i) {
+    const std::string name = "x_ST" + std::to_string(i + 1);
+    dir.Write(name + ".xml", xml[i]);
+    expected += XmlPartBody(xml[i]);
+    EXPECT_TRUE(joiner.AddPart(Spec("XML", folder, name)));
+  }
+  EXPECT_TRUE(joiner.Finish());
+  EXPECT_EQ(Read(dir / "x.xml"), expected + "</EXPORTDATA>");
 }
 
 TEST(OutputJoinerTest, CsvPartsJoinUnderOneHeader) {
