@@ -60,6 +60,34 @@ bool WriteFully(int fd, std::uint64_t at, std::string_view bytes) {
   return true;
 }
 
+// Copies `count` bytes of `in` from `from` to `out` at `to`: inside the
+// kernel where it can, else through one fixed buffer. On failure
+// `read_failed` tells which side failed (errno holds the reason).
+bool CopyFully(int in, std::uint64_t from, std::uint64_t count, int out, std::uint64_t to,
+               bool* read_failed) {
+  *read_failed = false;
+  off_t in_at = static_cast<off_t>(from), out_at = static_cast<off_t>(to);
+  while (count > 0) {
+    const ssize_t n = ::copy_file_range(in, &in_at, out, &out_at, count, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // not possible here, or an error the loop below meets again
+    count -= static_cast<std::uint64_t>(n);
+  }
+  std::string block;
+  while (count > 0) {
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(count, 1u << 20));
+    if (!ReadFully(in, static_cast<std::uint64_t>(in_at), want, block)) {
+      *read_failed = true;
+      return false;
+    }
+    if (!WriteFully(out, static_cast<std::uint64_t>(out_at), block)) return false;
+    in_at += static_cast<off_t>(want);
+    out_at += static_cast<off_t>(want);
+    count -= want;
+  }
+  return true;
+}
+
 // Reads the header of an open table: the first 32 bytes give its length.
 std::optional<DbfLayout> ReadLayout(int fd, std::string* error) {
   std::string head;
@@ -315,17 +343,18 @@ bool AppendDbfTable(const std::filesystem::path& target, const std::filesystem::
     return fail(std::move(why_failed));
   };
 
-  // Records in blocks of about a megabyte, then the end byte, then the
-  // header: the count changes only once every record is in place.
-  const std::size_t per_block = std::max<std::size_t>(1, (1u << 20) / in.record_length());
-  std::uint64_t at = data_end;
-  std::string block;
-  for (std::size_t first = 0; first < in.record_count(); first += per_block) {
-    const std::size_t count = std::min(per_block, in.record_count() - first);
-    if (!in.ReadRaw(first, count, block)) return restore("the part table cannot be read");
-    if (!WriteFully(fd, at, block)) return restore(Reason("the joined table cannot be written"));
-    at += block.size();
-  }
+  // The records, then the end byte, then the header: the count changes only
+  // once every record is in place.
+  const int source_fd = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (source_fd < 0) return restore("the part table cannot be read");
+  const std::uint64_t bytes = std::uint64_t{in.record_count()} * in.record_length();
+  bool read_failed = false;
+  const bool copied = CopyFully(source_fd, in.header_length(), bytes, fd, data_end, &read_failed);
+  const std::string why_not = read_failed ? std::string("the part table cannot be read")
+                                          : Reason("the joined table cannot be written");
+  close(source_fd);
+  if (!copied) return restore(why_not);
+  const std::uint64_t at = data_end + bytes;
   const char end = static_cast<char>(kDbfEndOfFile);
   if (!WriteFully(fd, at, std::string_view(&end, 1)) ||
       ftruncate(fd, static_cast<off_t>(at + 1)) != 0)
