@@ -2,9 +2,10 @@
 // default professional map) to comma-separated text, XML and dBASE, against
 // the plain split pass of the load benchmark over the same file.
 //
-//   export_bench FILE [--repeat N] [--profile csv|xml|dbf]
+//   export_bench FILE [--repeat N] [--profile csv|xml|dbf|cut]
 //
-// --profile runs one export in this process (for perf) and prints nothing.
+// --profile runs one export (or the cut into sets) in this process (for perf)
+// and prints nothing.
 // Each measurement runs in a child process of its own, so its peak memory
 // (maximum resident set) is its own. Times are the best of N runs; the
 // outputs go to a scratch folder that is removed afterwards.
@@ -264,7 +265,7 @@ Figures Best(int repeat, const std::function<Work()>& work) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: export_bench FILE [--repeat N] [--profile csv|xml|dbf]\n");
+    std::fprintf(stderr, "usage: export_bench FILE [--repeat N] [--profile csv|xml|dbf|cut]\n");
     return 2;
   }
   const char* path = argv[1];
@@ -293,6 +294,9 @@ int main(int argc, char** argv) {
     }
   } cleanup{folder};
 
+  if (profile != nullptr && std::strcmp(profile, "cut") == 0) {
+    return CutOnly(path).items > 0 ? 0 : 1;
+  }
   if (profile != nullptr) {
     std::string type = profile;
     for (char& c : type) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
