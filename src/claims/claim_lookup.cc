@@ -82,6 +82,14 @@ struct MemoKey {
   bool operator==(const MemoKey&) const = default;
 };
 
+struct MemoKeyHash {
+  std::size_t operator()(const MemoKey& k) const {
+    std::uint64_t h = k.kind;
+    for (std::uint64_t v : {k.from, k.what, k.stop}) h = (h ^ v) * 0x9e3779b97f4a7c15ull;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+  }
+};
+
 std::uint64_t TextKey(std::string_view s) {
   return reinterpret_cast<std::uintptr_t>(s.data()) * 131 + s.size();
 }
@@ -135,12 +143,11 @@ class PlanBook {
     return Make(rule);
   }
 
-  // The slot in which lookups remember the header value of `key` (a name
-  // with its user definitions).
-  std::uint32_t HeaderSlot(const std::string& key) {
+  // The slot in which lookups remember the values of `key` (a name with
+  // its user definitions).
+  std::uint32_t NameSlot(const std::string& key) {
     std::lock_guard<std::mutex> lock(mutex_);
-    return header_slots_.emplace(key, static_cast<std::uint32_t>(header_slots_.size()))
-        .first->second;
+    return name_slots_.emplace(key, static_cast<std::uint32_t>(name_slots_.size())).first->second;
   }
 
  private:
@@ -213,8 +220,20 @@ class PlanBook {
   std::mutex mutex_;
   std::unordered_map<const rules::Rule*, std::unique_ptr<RulePlan>> plans_;
   std::vector<Slot> slots_;
-  std::unordered_map<std::string, std::uint32_t> header_slots_;
+  std::unordered_map<std::string, std::uint32_t> name_slots_;
 };
+
+}  // namespace
+
+namespace {
+
+// True when every search of the rule (its fallback and 5010 form too) stays
+// in the billing-provider level.
+bool InBillingLevel(const rules::Rule* rule) {
+  if (rule == nullptr) return true;
+  return rule->scope == Scope::kBilling && rule->special == rules::Special::kNone &&
+         InBillingLevel(rule->fallback) && InBillingLevel(rule->rule_5010);
+}
 
 }  // namespace
 
@@ -241,6 +260,8 @@ BoundField BindField(std::string_view name, const UserFieldTable& user_fields) {
     f.claim_path_ = BoundField::ClaimPath::kEmpty;
   } else if ((f.plan_ = PlanBook::Get().PlanFor(f.rule_)) != nullptr) {
     f.claim_path_ = BoundField::ClaimPath::kPlanned;
+  } else if (InBillingLevel(f.rule_)) {
+    f.claim_path_ = BoundField::ClaimPath::kBillingLevel;
   } else {
     f.claim_path_ = BoundField::ClaimPath::kScanned;
   }
@@ -253,7 +274,7 @@ BoundField BindField(std::string_view name, const UserFieldTable& user_fields) {
     key.append(1, '\0').append(d.segment).append(1, '\1').append(d.qualifier);
     key.append(1, '\1').append(d.returned);
   }
-  f.header_slot_ = PlanBook::Get().HeaderSlot(key);
+  f.slot_ = PlanBook::Get().NameSlot(key);
   return f;
 }
 
@@ -293,6 +314,9 @@ struct ClaimLookup::State {
     std::vector<Loop> clms;
     bool total_ready = false;
     std::string total;
+    bool billing_ready = false;  // the billing-provider level of its first record
+    std::uint32_t billing_start = 0;
+    std::uint32_t billing_end = 0;
   };
   Unit unit;
 
@@ -319,7 +343,8 @@ struct ClaimLookup::State {
   // where record j's separator count stands in `separators`, followed by
   // the offsets of its separators (0: not split yet).
   std::vector<std::uint32_t> split_of;
-  std::vector<std::uint16_t> separators;
+  std::vector<std::uint16_t> separators;  // the first separators_used are the claim's
+  std::size_t separators_used = 0;
 
   // True when the records are those of claim `c`, occurrence `k` (a unit
   // read for another claim since then clears `prepared`).
@@ -340,12 +365,18 @@ struct ClaimLookup::State {
   std::vector<std::uint32_t> line_at;
   static constexpr std::int64_t kLineTable = 100;
 
-  // Billing-provider levels: the records where the level count changes, and
-  // the searches made in the level of the last request.
+  // Billing-provider levels: the records where the level count changes, the
+  // searches made in the level of the last request and its values by the
+  // slot of their name (with the first record of the level they belong to).
   bool runs_ready = false;
   std::vector<std::uint32_t> run_starts;
   std::uint32_t memo_run = 0;
-  std::vector<std::pair<MemoKey, std::uint32_t>> billing_memo;
+  std::unordered_map<MemoKey, std::uint32_t, MemoKeyHash> billing_memo;
+  std::vector<std::string> billing_values;
+  std::vector<std::uint32_t> billing_value_run;
+
+  // Searches of the whole list.
+  std::unordered_map<MemoKey, std::uint32_t, MemoKeyHash> list_memo;
 
   // Header values by the slot of their name.
   std::vector<std::string> header_values;
@@ -359,10 +390,49 @@ struct ClaimLookup::State {
     return r.qualifier.Begins(p.q1) || (p.q2.size != 0 && r.qualifier.Begins(p.q2));
   }
 
+  // A sketch of the claim's records: a bit for the first two characters of
+  // each id, and one for those with the first character of the qualifier.
+  // A probe whose bits are missing matches no record, so that a search for
+  // a segment the claim does not have ends at once.
+  std::uint64_t id_bits = 0;
+  std::uint64_t pair_bits[4] = {};
+
+  static unsigned IdBit(const Packed& id) {
+    return static_cast<unsigned>(((id.bytes & 0xffff) * 0x9e3779b97f4a7c15ull) >> 58);
+  }
+  static unsigned PairBit(const Packed& id, const Packed& qualifier) {
+    const std::uint64_t key = (id.bytes & 0xffff) | ((qualifier.bytes & 0xff) << 16);
+    return static_cast<unsigned>((key * 0x9e3779b97f4a7c15ull) >> 56);
+  }
+  bool HasPair(const Packed& id, const Packed& qualifier) const {
+    const unsigned bit = PairBit(id, qualifier);
+    return (pair_bits[bit >> 6] >> (bit & 63)) & 1;
+  }
+  void Sketch() {
+    id_bits = 0;
+    std::fill(std::begin(pair_bits), std::end(pair_bits), 0);
+    for (const Rec& r : recs) {
+      if (r.id.size < 2) continue;  // no probe (two characters or more) begins it
+      id_bits |= std::uint64_t{1} << IdBit(r.id);
+      if (r.qualifier.size == 0) continue;
+      const unsigned bit = PairBit(r.id, r.qualifier);
+      pair_bits[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+    }
+  }
+  bool MayHaveId(const Packed& id) const {
+    return id.size < 2 || ((id_bits >> IdBit(id)) & 1) != 0;
+  }
+  bool MayMatch(const Probe& p) const {
+    if (p.id.size < 2) return true;
+    if (!MayHaveId(p.id)) return false;
+    if (p.q1.size == 0) return true;
+    return HasPair(p.id, p.q1) || (p.q2.size != 0 && HasPair(p.id, p.q2));
+  }
+
   // The m-th match of the scope: the claim unit from its first subscriber
   // HL, or from its first record.
   std::uint32_t Nth(Scope scope, const Probe& probe, std::uint32_t m) const {
-    if (m == 0) return kNone;
+    if (m == 0 || !MayMatch(probe)) return kNone;
     std::uint32_t seen = 0;
     const std::size_t start = scope == Scope::kUnitFromStart ? 0 : from_subscriber;
     for (std::size_t j = start; j < recs.size(); ++j) {
@@ -415,6 +485,7 @@ struct ClaimLookup::State {
   // The first match after position `from`; none when a record whose id
   // begins with `stop` comes first.
   std::uint32_t Follow(std::uint32_t from, const Probe& target, const Packed& stop) const {
+    if (!MayMatch(target)) return kNone;
     for (std::size_t j = from + 1; j < recs.size(); ++j) {
       if (stop.size != 0 && recs[j].id.Begins(stop)) return kNone;
       if (Matches(recs[j], target)) return static_cast<std::uint32_t>(j);
@@ -426,7 +497,7 @@ struct ClaimLookup::State {
   // record whose id begins with `stop`, or at an HL when `stop_at_hl`.
   std::uint32_t Repeat(std::uint32_t from, const Packed& target, std::uint32_t m,
                        const Packed& stop, bool stop_at_hl) const {
-    if (m == 0) return kNone;
+    if (m == 0 || !MayHaveId(target)) return kNone;
     static const Packed hl("HL");
     std::uint32_t seen = 0;
     for (std::size_t j = from + 1; j < recs.size(); ++j) {
@@ -486,15 +557,36 @@ struct ClaimLookup::State {
     return {r.text + begin, end - begin};
   }
 
+  // Notes the separators of record j (its text is shorter than 64 KB).
+  // Eight bytes are looked at in one step: the bytes equal to the separator
+  // become the high bits of `found`.
   void Split(std::uint32_t j, char separator) {
     const Rec& r = recs[j];
-    const std::size_t count_at = separators.size();
+    const std::size_t count_at = separators_used;
     split_of[j] = static_cast<std::uint32_t>(count_at) + 1;
-    separators.push_back(0);
-    for (std::uint32_t i = 0; i < r.length; ++i) {
-      if (r.text[i] == separator) separators.push_back(static_cast<std::uint16_t>(i));
+    if (separators.size() < count_at + 1 + r.length) {  // room for every byte being one
+      separators.resize(2 * (count_at + 1 + r.length));
     }
-    separators[count_at] = static_cast<std::uint16_t>(separators.size() - count_at - 1);
+    std::uint16_t* const first = separators.data() + count_at + 1;
+    std::uint16_t* next = first;
+    constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7full;
+    const std::uint64_t pattern = 0x0101010101010101ull * static_cast<unsigned char>(separator);
+    std::uint32_t i = 0;
+    for (; i + 8 <= r.length; i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, r.text + i, 8);
+      const std::uint64_t x = word ^ pattern;  // zero bytes where the separator stands
+      std::uint64_t found = ~(((x & kLow7) + kLow7) | x | kLow7);
+      for (; found != 0; found &= found - 1) {
+        *next++ = static_cast<std::uint16_t>(i + std::countr_zero(found) / 8);
+      }
+    }
+    for (; i < r.length; ++i) {
+      if (r.text[i] == separator) *next++ = static_cast<std::uint16_t>(i);
+    }
+    const auto count = static_cast<std::uint16_t>(next - first);
+    separators[count_at] = count;
+    separators_used = count_at + 1 + count;
   }
 
   // Position in the claim's records of record `rec` (a record the searches
@@ -528,10 +620,12 @@ class ClaimLookup::Scanner {
       case Scope::kBilling: {
         const auto [start, end] = BillingRun();
         const MemoKey key{1 | (std::uint64_t{m} << 8), start, SegKey(seg), 0};
-        return Remember(key, [&] { return NthIn(start, end, seg, m); });
+        return Remember(st_.billing_memo, key, [&] { return NthIn(start, end, seg, m); });
       }
-      default:
-        return NthIn(1, Last(), seg, m);
+      default: {
+        const MemoKey key{1 | (std::uint64_t{m} << 8), 0, SegKey(seg), 0};
+        return Remember(st_.list_memo, key, [&] { return NthIn(1, Last(), seg, m); });
+      }
     }
   }
 
@@ -546,10 +640,14 @@ class ClaimLookup::Scanner {
       case Scope::kBilling: {
         const std::uint32_t end = BillingRun().second;
         const MemoKey key{2, from, SegKey(target), TextKey(stop_id)};
-        return Remember(key, [&] { return FollowIn(from, end, target, stop_id); });
+        return Remember(st_.billing_memo, key,
+                        [&] { return FollowIn(from, end, target, stop_id); });
       }
-      default:
-        return FollowIn(from, Last(), target, stop_id);
+      default: {
+        const MemoKey key{2, from, SegKey(target), TextKey(stop_id)};
+        return Remember(st_.list_memo, key,
+                        [&] { return FollowIn(from, Last(), target, stop_id); });
+      }
     }
   }
 
@@ -565,13 +663,20 @@ class ClaimLookup::Scanner {
         const std::uint32_t end = BillingRun().second;
         const MemoKey key{3 | (std::uint64_t{m} << 8) | (std::uint64_t{stop_at_hl} << 40), from,
                           TextKey(target_id), TextKey(stop_id)};
-        return Remember(key,
+        return Remember(st_.billing_memo, key,
                         [&] { return RepeatIn(from, end, target_id, m, stop_id, stop_at_hl); });
       }
-      default:
-        return RepeatIn(from, Last(), target_id, m, stop_id, stop_at_hl);
+      default: {
+        const MemoKey key{3 | (std::uint64_t{m} << 8) | (std::uint64_t{stop_at_hl} << 40), from,
+                          TextKey(target_id), TextKey(stop_id)};
+        return Remember(st_.list_memo, key,
+                        [&] { return RepeatIn(from, Last(), target_id, m, stop_id, stop_at_hl); });
+      }
     }
   }
+
+  // The first record of the claim's billing-provider level (0 for none).
+  std::uint32_t BillingStart() { return BillingRun().first; }
 
   std::string ClaimTotal() {
     State::Unit& u = st_.unit;
@@ -587,14 +692,11 @@ class ClaimLookup::Scanner {
  private:
   std::uint32_t Last() const { return static_cast<std::uint32_t>(count() == 0 ? 0 : count() - 1); }
 
-  template <class F>
-  std::uint32_t Remember(const MemoKey& key, F&& search) {
-    for (const auto& [k, found] : st_.billing_memo) {
-      if (k == key) return found;
-    }
-    const std::uint32_t found = search();
-    st_.billing_memo.emplace_back(key, found);
-    return found;
+  template <class Memo, class F>
+  static std::uint32_t Remember(Memo& memo, const MemoKey& key, F&& search) {
+    auto it = memo.find(key);
+    if (it == memo.end()) it = memo.emplace(key, search()).first;
+    return it->second;
   }
 
   // The billing-provider level of record ClaimIndex[c]: the records around it
@@ -609,17 +711,24 @@ class ClaimLookup::Scanner {
         }
       }
     }
-    const std::uint32_t s = st_.unit.start;
-    auto it = std::upper_bound(st_.run_starts.begin(), st_.run_starts.end(), s);
-    if (it == st_.run_starts.begin()) return {1, 0};
-    const std::uint32_t start = *(it - 1);
-    const std::uint32_t end = std::min(
-        it == st_.run_starts.end() ? static_cast<std::uint32_t>(l.size()) : *it - 1, Last());
-    if (st_.memo_run != start) {  // the searches of another level are not asked again soon
-      st_.memo_run = start;
+    State::Unit& u = st_.unit;
+    if (!u.billing_ready) {
+      u.billing_ready = true;
+      auto it = std::upper_bound(st_.run_starts.begin(), st_.run_starts.end(), u.start);
+      if (it == st_.run_starts.begin()) {
+        u.billing_start = 0;
+      } else {
+        u.billing_start = *(it - 1);
+        u.billing_end = std::min(
+            it == st_.run_starts.end() ? static_cast<std::uint32_t>(l.size()) : *it - 1, Last());
+      }
+    }
+    if (u.billing_start == 0) return {1, 0};
+    if (st_.memo_run != u.billing_start) {  // the searches of another level are not asked again
+      st_.memo_run = u.billing_start;
       st_.billing_memo.clear();
     }
-    return {start, end};
+    return {u.billing_start, u.billing_end};
   }
 
   std::uint32_t NthIn(std::uint32_t from, std::uint32_t end, const Seg& seg, std::uint32_t m) {
@@ -785,8 +894,9 @@ void ClaimLookup::Prepare(std::size_t claim, std::size_t occurrence) const {
       st.recs.push_back(rec);
     }
   }
+  st.Sketch();
   st.split_of.assign(st.recs.size(), 0);
-  st.separators.clear();
+  st.separators_used = 0;
   // The first subscriber HL of the unit may lie outside the claim's records:
   // the search of the unit then begins at the first record after it.
   st.from_subscriber =
@@ -811,23 +921,27 @@ std::string_view Component(std::string_view element, char separator, std::size_t
 }  // namespace
 
 // A plan run over the claim's records: the same steps as the rules' own
-// evaluation, on positions and views. `out` comes in empty.
+// evaluation, on positions and views, then its fallback while the value is
+// empty. `out` comes in empty.
 void ClaimLookup::Planned(const RulePlan& plan, const ResolvedField& f, std::string& out) const {
-  const RulePlan& p = (plan.plan_5010 != nullptr && is5010_) ? *plan.plan_5010 : plan;
   State& st = *state_;
-  const std::uint32_t at = st.Locate(p, f);
-  const std::size_t field =
-      p.field == rules::kFieldFromPosition ? static_cast<std::size_t>(f.position) + 1 : p.field;
-  const std::size_t component = p.component == rules::kComponentFromLine ? f.line : p.component;
-  const bool read = at != kNone && !(p.component == rules::kComponentFromLine && component == 0);
-  if (p.format != Format::kNone || field < 2) {
-    Worded(p, f, at, field, component, read, out);
-  } else if (read) {
-    const x12::X12Delimiters& d = list_->delimiters();
-    const std::string_view element = st.Element(at, field - 1, d.element);
-    out.assign(component == 0 ? element : Component(element, d.component, component));
+  const RulePlan* next = &plan;
+  while (next != nullptr && out.empty()) {
+    const RulePlan& p = (next->plan_5010 != nullptr && is5010_) ? *next->plan_5010 : *next;
+    next = p.fallback;
+    const std::uint32_t at = st.Locate(p, f);
+    const std::size_t field =
+        p.field == rules::kFieldFromPosition ? static_cast<std::size_t>(f.position) + 1 : p.field;
+    const std::size_t component = p.component == rules::kComponentFromLine ? f.line : p.component;
+    const bool read = at != kNone && !(p.component == rules::kComponentFromLine && component == 0);
+    if (p.format != Format::kNone || field < 2) {
+      Worded(p, f, at, field, component, read, out);
+    } else if (read) {
+      const x12::X12Delimiters& d = list_->delimiters();
+      const std::string_view element = st.Element(at, field - 1, d.element);
+      out.assign(component == 0 ? element : Component(element, d.component, component));
+    }
   }
-  if (out.empty() && p.fallback != nullptr) Planned(*p.fallback, f, out);
 }
 
 // The values the rules' wording functions shape, and field 1 (the id read
@@ -853,6 +967,21 @@ void ClaimLookup::ValueInto(const BoundField& field, std::size_t claim, std::siz
     return;
   }
   Scanner scanner(*this, st);
+  if (field.claim_path_ == BoundField::ClaimPath::kBillingLevel) {
+    // The same text for every claim of the level.
+    const std::uint32_t level = scanner.BillingStart();
+    const std::uint32_t slot = field.slot_;
+    if (slot >= st.billing_values.size()) {
+      st.billing_values.resize(slot + 1);
+      st.billing_value_run.resize(slot + 1, 0);
+    }
+    if (st.billing_value_run[slot] != level || level == 0) {
+      st.billing_values[slot] = rules::EvaluateClaim(field.resolved(), field.rule(), scanner);
+      st.billing_value_run[slot] = level;
+    }
+    out.assign(st.billing_values[slot]);
+    return;
+  }
   out = rules::EvaluateClaim(field.resolved(), field.rule(), scanner);
 }
 
@@ -869,7 +998,7 @@ void ClaimLookup::HeaderValueInto(const BoundField& field, std::size_t claim,
   if (field.header_empty_) return;
   // Header values do not depend on the claim.
   State& st = *state_;
-  const std::uint32_t slot = field.header_slot_;
+  const std::uint32_t slot = field.slot_;
   if (slot >= st.header_known.size()) {
     st.header_known.resize(slot + 1, 0);
     st.header_values.resize(slot + 1);

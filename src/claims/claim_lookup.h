@@ -80,21 +80,23 @@ class BoundField {
   friend class ClaimLookup;
   // How the lookup answers the name at claim level, decided when it is bound.
   enum class ClaimPath : std::uint8_t {
-    kEmpty,    // always empty text: not a claim-level code, no rule, or a suffix
-               // or rest the rule refuses
-    kPlanned,  // plan_ over the claim's own records
-    kScanned,  // the rule run with the lookup's scanner (totals, user names,
-               // billing-level and whole-list scopes)
+    kEmpty,         // always empty text: not a claim-level code, no rule, or a suffix
+                    // or rest the rule refuses
+    kPlanned,       // plan_ over the claim's own records
+    kBillingLevel,  // read in the claim's billing-provider level: the same text
+                    // for every claim of the level, remembered per level
+    kScanned,       // the rule run with the lookup's scanner (totals, user names)
   };
   ResolvedField resolved_;
   const rules::Rule* rule_ = nullptr;
   ClaimPath claim_path_ = ClaimPath::kScanned;
   const RulePlan* plan_ = nullptr;
   // Header level: a name of code 0 without user definitions is always
-  // empty; the values of the others are remembered by the lookup in the slot
-  // of the name and its definitions.
+  // empty.
   bool header_empty_ = true;
-  std::uint32_t header_slot_ = 0;
+  // The lookup remembers header values and billing-level values in the slot
+  // of the name and its user definitions.
+  std::uint32_t slot_ = 0;
 };
 
 BoundField BindField(std::string_view name, const UserFieldTable& user_fields);
