@@ -3,7 +3,7 @@
 // never quoted; the separator and bytes below 32 inside a value become blanks
 // so that a line always has its columns.
 #include <algorithm>
-#include <array>
+#include <cstring>
 
 #include "export/writer_file.h"
 #include "export/writers.h"
@@ -21,25 +21,33 @@ class CsvWriter : public OutputWriter {
   WriterStatus Close() override;
 
  private:
-  void AppendValue(std::string_view value);
+  char* PutValue(char* out, std::string_view value);
   template <typename Get>
-  void BuildLine(std::size_t count, Get get);
+  bool WriteLine(std::size_t count, Get get);
 
   WriterFile file_;
   std::string separator_;
-  std::array<char, 256> byte_map_{};  // single-byte separator: what each byte becomes
   bool blank_padded_separator_ = false;
   std::size_t columns_ = 0;
   std::size_t limit_ = 0;
-  std::string line_;
   std::string scratch_;
   bool open_ = false;
 };
 
-void CsvWriter::AppendValue(std::string_view value) {
+char* Put(char* out, std::string_view bytes) {
+  std::memcpy(out, bytes.data(), bytes.size());
+  return out + bytes.size();
+}
+
+// Copies a value to `out` with the separator and bytes below 32 blanked;
+// the value keeps its length.
+char* CsvWriter::PutValue(char* out, std::string_view value) {
   if (separator_.size() == 1) {
-    for (unsigned char c : value) line_.push_back(byte_map_[c]);
-    return;
+    const char separator = separator_[0];
+    for (const char c : value) {
+      *out++ = static_cast<unsigned char>(c) < 32 || c == separator ? ' ' : c;
+    }
+    return out;
   }
   scratch_.assign(value);
   for (char& c : scratch_)
@@ -57,20 +65,29 @@ void CsvWriter::AppendValue(std::string_view value) {
       again = blank_padded_separator_;
     }
   }
-  line_.append(scratch_);
+  return Put(out, scratch_);
 }
 
+// One line of `count` values (the first `limit_` and a separator when the
+// line is cut), built straight in the file's buffer: its length is known
+// before it is written, as cleaning keeps every value's length.
 template <typename Get>
-void CsvWriter::BuildLine(std::size_t count, Get get) {
-  line_.clear();
+bool CsvWriter::WriteLine(std::size_t count, Get get) {
   const bool cut = limit_ > 0 && count > limit_;
   const std::size_t n = cut ? limit_ : count;
+  std::size_t length = ((n > 0 ? n - 1 : 0) + (cut ? 1 : 0)) * separator_.size() + 2;
+  for (std::size_t i = 0; i < n; ++i) length += get(i).size();
+  char* const room = file_.Room(length);
+  if (room == nullptr) return false;
+  char* out = room;
   for (std::size_t i = 0; i < n; ++i) {
-    if (i > 0) line_.append(separator_);
-    AppendValue(get(i));
+    if (i > 0) out = Put(out, separator_);
+    out = PutValue(out, get(i));
   }
-  if (cut) line_.append(separator_);
-  line_.append("\r\n");
+  if (cut) out = Put(out, separator_);
+  out = Put(out, "\r\n");
+  file_.Used(static_cast<std::size_t>(out - room));
+  return true;
 }
 
 WriterStatus CsvWriter::Open(std::string_view target, std::span<const WriterColumn> columns,
@@ -83,8 +100,6 @@ WriterStatus CsvWriter::Open(std::string_view target, std::span<const WriterColu
   if (all_blank)
     return Failed("the field separator consists of blanks only, so values cannot be kept apart");
   blank_padded_separator_ = separator_.find(' ') != std::string::npos;
-  for (int b = 0; b < 256; ++b) byte_map_[b] = b < 32 ? ' ' : static_cast<char>(b);
-  if (separator_.size() == 1) byte_map_[static_cast<unsigned char>(separator_[0])] = ' ';
   columns_ = columns.size();
   limit_ = options.column_limit;
 
@@ -99,8 +114,8 @@ WriterStatus CsvWriter::Open(std::string_view target, std::span<const WriterColu
   }
   open_ = true;
   if (write_header) {
-    BuildLine(columns.size(), [&](std::size_t i) -> std::string_view { return columns[i].name; });
-    if (!file_.Append(line_)) {
+    if (!WriteLine(columns.size(),
+                   [&](std::size_t i) -> std::string_view { return columns[i].name; })) {
       file_.Abort();
       return Failed(file_.error());
     }
@@ -114,8 +129,7 @@ WriterStatus CsvWriter::WriteRow(std::span<const std::string> values, std::span<
   if (values.size() != columns_)
     return Failed("a row has " + std::to_string(values.size()) + " values for " +
                   std::to_string(columns_) + " columns");
-  BuildLine(values.size(), [&](std::size_t i) -> std::string_view { return values[i]; });
-  if (!file_.Append(line_)) {
+  if (!WriteLine(values.size(), [&](std::size_t i) -> std::string_view { return values[i]; })) {
     file_.Abort();
     return Failed(file_.error());
   }

@@ -37,7 +37,7 @@ class DbfWriter : public OutputWriter {
   std::size_t columns_ = 0;
   std::uint32_t count_ = 0;
   int year_ = 0, month_ = 0, day_ = 0;
-  std::string record_;
+  std::size_t record_length_ = 0;
   bool open_ = false;
 };
 
@@ -117,7 +117,7 @@ WriterStatus DbfWriter::Open(std::string_view target, std::span<const WriterColu
   } else {
     return Failed(file_.error());
   }
-  record_.assign(record_length, ' ');
+  record_length_ = record_length;
   open_ = true;
   return WriterStatus::Ok();
 }
@@ -129,15 +129,19 @@ WriterStatus DbfWriter::WriteRow(std::span<const std::string> values, std::span<
     return Abandon("a row has " + std::to_string(values.size()) + " values for " +
                    std::to_string(columns_) + " columns");
   if (count_ == UINT32_MAX) return Abandon("the dBASE table is full");
-  std::fill(record_.begin(), record_.end(), ' ');
+  // The record is built straight in the file's buffer: blanks, then each
+  // value cut to its field.
+  char* const record = file_.Room(record_length_);
+  if (record == nullptr) return Abandon(file_.error());
+  std::memset(record, ' ', record_length_);
   std::size_t at = 1;
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     const std::size_t w = static_cast<std::size_t>(fields_[i].length);
     const std::string& v = values[i];
-    std::memcpy(record_.data() + at, v.data(), std::min(w, v.size()));
+    std::memcpy(record + at, v.data(), std::min(w, v.size()));
     at += w;
   }
-  if (!file_.Append(record_)) return Abandon(file_.error());
+  file_.Used(record_length_);
   ++count_;
   ++rows_;
   return WriterStatus::Ok();

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -31,8 +32,7 @@ bool WriterFile::OpenReplace(const std::filesystem::path& path) {
   path_ = path;
   update_ = false;
   error_.clear();
-  buffer_.clear();
-  buffer_.reserve(kBufferSize);
+  StartBuffer();
   position_ = 0;
 
   struct stat st {};
@@ -82,8 +82,7 @@ bool WriterFile::OpenUpdate(const std::filesystem::path& path, bool* missing) {
   path_ = path;
   update_ = true;
   error_.clear();
-  buffer_.clear();
-  buffer_.reserve(kBufferSize);
+  StartBuffer();
   scratch_.clear();
   if (missing) *missing = false;
   fd_ = open(path.c_str(), O_RDWR | O_CLOEXEC);
@@ -137,23 +136,50 @@ bool WriterFile::WriteAll(const char* data, std::size_t size) {
   return true;
 }
 
+void WriterFile::StartBuffer() {
+  used_ = 0;
+  if (!buffer_) {
+    buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    capacity_ = kBufferSize;
+  }
+}
+
 bool WriterFile::Flush() {
   if (fd_ < 0) return Fail("write", EBADF);
-  if (buffer_.empty()) return true;
+  if (used_ == 0) return true;
   std::uint64_t at = position_;
-  bool ok = WriteAll(buffer_.data(), buffer_.size());
+  bool ok = WriteAll(buffer_.get(), used_);
   if (!ok) position_ = at;
-  buffer_.clear();
+  used_ = 0;
   return ok;
+}
+
+char* WriterFile::Room(std::size_t size) {
+  if (fd_ < 0) {
+    Fail("write", EBADF);
+    return nullptr;
+  }
+  if (used_ + size > capacity_) {
+    if (!Flush()) return nullptr;
+    if (size > capacity_) {
+      // A row larger than the buffer: the buffer grows to hold it.
+      capacity_ = std::max(size, kBufferSize);
+      buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
+    }
+  }
+  return buffer_.get() + used_;
 }
 
 bool WriterFile::Append(std::string_view bytes) {
   if (fd_ < 0) return Fail("write", EBADF);
-  if (buffer_.size() + bytes.size() > kBufferSize) {
-    if (!Flush()) return false;
-    if (bytes.size() > kBufferSize) return WriteAll(bytes.data(), bytes.size());
+  if (bytes.size() > kBufferSize) {
+    // Larger than a buffer: straight to the file.
+    return Flush() && WriteAll(bytes.data(), bytes.size());
   }
-  buffer_.append(bytes);
+  char* room = Room(bytes.size());
+  if (room == nullptr) return false;
+  std::memcpy(room, bytes.data(), bytes.size());
+  Used(bytes.size());
   return true;
 }
 
@@ -223,7 +249,7 @@ bool WriterFile::Commit() {
 }
 
 void WriterFile::Abort() {
-  buffer_.clear();
+  used_ = 0;
   if (fd_ < 0) return;
   if (update_) {
     // Put back what was there: the old tail and the old length.

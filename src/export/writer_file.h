@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -39,9 +40,15 @@ class WriterFile {
   std::uint64_t original_size() const { return original_size_; }
 
   bool Append(std::string_view bytes);
+  // Room for `size` more bytes at the end of the output, in the buffer: a
+  // writer builds a row there and then says with Used how much of it the
+  // row took. nullptr when the buffer could not be written out to make room
+  // (error() says why). The room is valid until any other call.
+  char* Room(std::size_t size);
+  void Used(std::size_t size) { used_ += size; }
   bool WriteAt(std::uint64_t offset, std::string_view bytes);  // flushes first
   bool ReadAt(std::uint64_t offset, std::size_t count, std::string& out);
-  std::uint64_t position() const { return position_ + buffer_.size(); }
+  std::uint64_t position() const { return position_ + used_; }
 
   // Flushes, cuts the file at the current position (update mode), closes,
   // and renames the scratch file over the output (replace mode).
@@ -53,6 +60,7 @@ class WriterFile {
   const std::string& error() const { return error_; }
 
  private:
+  void StartBuffer();
   bool Flush();
   bool Fail(std::string_view what, int err);
   bool WriteAll(const char* data, std::size_t size);
@@ -66,7 +74,10 @@ class WriterFile {
   std::uint64_t original_size_ = 0;
   std::uint64_t start_ = 0;
   std::string saved_tail_;  // update mode: old bytes from start_ to the old end
-  std::string buffer_;
+  // What is not written yet: buffer_[0, used_) goes to the file at position_.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_ = 0;
+  std::size_t used_ = 0;
   std::string error_;
 };
 

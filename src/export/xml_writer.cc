@@ -5,8 +5,10 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
 
 #include "common/text.h"
 #include "export/writer_file.h"
@@ -175,30 +177,36 @@ class XmlWriter : public OutputWriter {
   WriterStatus Close() override;
 
  private:
-  void AppendValue(std::string_view value);
+  char* PutValue(char* out, std::string_view value) const;
   WriterStatus OpenForAppend(bool* fresh);
 
   WriterFile file_;
   ByteMap map_;
+  std::size_t widest_ = 1;  // the most bytes one input byte becomes
   std::string encoding_;
   XmlRecordLayout layout_ = XmlRecordLayout::k837;
   bool drop_empty_ = false;
   std::vector<std::string> open_tags_;   // "<NAME>"
   std::vector<std::string> close_tags_;  // "</NAME>" CR LF
-  std::string record_;
   bool open_ = false;
 };
 
-void XmlWriter::AppendValue(std::string_view value) {
-  std::size_t run = 0;  // start of the current run of bytes that stay as they are
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    const unsigned char b = static_cast<unsigned char>(value[i]);
-    if (map_.same[b]) continue;
-    record_.append(value.data() + run, i - run);
-    record_.append(map_.text[b]);
-    run = i + 1;
+char* Put(char* out, std::string_view bytes) {
+  std::memcpy(out, bytes.data(), bytes.size());
+  return out + bytes.size();
+}
+
+// Copies a value to `out`, every byte as the byte map says.
+char* XmlWriter::PutValue(char* out, std::string_view value) const {
+  for (const char c : value) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    if (map_.same[b]) {
+      *out++ = c;
+    } else {
+      out = Put(out, map_.text[b]);
+    }
   }
-  record_.append(value.data() + run, value.size() - run);
+  return out;
 }
 
 WriterStatus XmlWriter::OpenForAppend(bool* fresh) {
@@ -264,6 +272,8 @@ WriterStatus XmlWriter::Open(std::string_view target, std::span<const WriterColu
     map_ = ByteMap{};
     BuildByteMap(encoding_, map_);
   }
+  widest_ = 1;
+  for (const std::string& text : map_.text) widest_ = std::max(widest_, text.size());
 
   open_tags_.clear();
   close_tags_.clear();
@@ -302,7 +312,18 @@ WriterStatus XmlWriter::WriteRow(std::span<const std::string> values,
   if (values.size() != open_tags_.size())
     return Failed("a row has " + std::to_string(values.size()) + " values for " +
                   std::to_string(open_tags_.size()) + " columns");
-  record_.assign(kRecordOpen);
+  // The record is built straight in the file's buffer, in room for its
+  // longest form (every byte of every value at its widest).
+  std::size_t room_size = kRecordOpen.size() + kRecordClose.size();
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    room_size += open_tags_[i].size() + values[i].size() * widest_ + 2 + close_tags_[i].size();
+  }
+  char* const room = file_.Room(room_size);
+  if (room == nullptr) {
+    file_.Abort();
+    return Failed(file_.error());
+  }
+  char* out = Put(room, kRecordOpen);
   for (std::size_t i = 0; i < values.size(); ++i) {
     const std::string& v = values[i];
     if (drop_empty_) {
@@ -330,16 +351,13 @@ WriterStatus XmlWriter::WriteRow(std::span<const std::string> values,
         inner_line_end = !v.empty() && !(i < marks.size() && marks[i] == ValueMark::kDetail);
         break;
     }
-    record_.append(open_tags_[i]);
-    AppendValue(v);
-    if (inner_line_end) record_.append("\r\n");
-    record_.append(close_tags_[i]);
+    out = Put(out, open_tags_[i]);
+    out = PutValue(out, v);
+    if (inner_line_end) out = Put(out, "\r\n");
+    out = Put(out, close_tags_[i]);
   }
-  record_.append(kRecordClose);
-  if (!file_.Append(record_)) {
-    file_.Abort();
-    return Failed(file_.error());
-  }
+  out = Put(out, kRecordClose);
+  file_.Used(static_cast<std::size_t>(out - room));
   ++rows_;
   return WriterStatus::Ok();
 }
