@@ -301,7 +301,20 @@ struct ClaimLookup::State {
     std::uint32_t holder = 0;
     std::uint32_t subscriber = 0;
   };
-  // The unit of the last request, read once for all its claims.
+  // One record of a unit: its text, its id and element 1 packed.
+  struct Rec {
+    std::uint32_t number = 0;
+    std::uint32_t length = 0;  // of its text
+    const char* text = nullptr;
+    Packed id;
+    Packed qualifier;  // element 1
+  };
+
+  // The unit of the last request, read once for all its claims: its levels
+  // and claim loops, its records packed, and the records split into their
+  // elements when first read (split_of[i] - 1 is where the separator count
+  // of record start + i stands in `separators`, followed by the offsets of
+  // its separators; 0: not split yet).
   struct Unit {
     bool ready = false;
     std::size_t claim = 0;
@@ -317,17 +330,29 @@ struct ClaimLookup::State {
     bool billing_ready = false;  // the billing-provider level of its first record
     std::uint32_t billing_start = 0;
     std::uint32_t billing_end = 0;
+    std::vector<Rec> recs;
+    std::vector<std::uint32_t> split_of;
+    std::vector<std::uint16_t> separators;  // the first separators_used are the unit's
+    std::size_t separators_used = 0;
+
+    // Empty, for unit `c`; the lists keep their storage.
+    void Reset(std::size_t c) {
+      ready = true;
+      claim = c;
+      start = end = lead_end = subscriber = 0;
+      hls.clear();
+      other_levels.clear();
+      clms.clear();
+      total_ready = false;
+      total.clear();
+      billing_ready = false;
+      billing_start = billing_end = 0;
+      recs.clear();
+      split_of.clear();
+      separators_used = 0;
+    }
   };
   Unit unit;
-
-  // One record of the claim's view of its unit.
-  struct Rec {
-    std::uint32_t number = 0;
-    std::uint32_t length = 0;  // of its text
-    const char* text = nullptr;
-    Packed id;
-    Packed qualifier;  // element 1
-  };
 
   // The claim of the last request. Its searches work on positions in
   // `recs`, the claim's view of its unit.
@@ -338,13 +363,6 @@ struct ClaimLookup::State {
   std::vector<Rec> recs;
   std::uint32_t from_subscriber = 0;  // position of the unit's first subscriber HL
   std::vector<std::pair<std::uint32_t, std::uint32_t>> chunk_scratch;
-
-  // Records split into their elements when first read: split_of[j] - 1 is
-  // where record j's separator count stands in `separators`, followed by
-  // the offsets of its separators (0: not split yet).
-  std::vector<std::uint32_t> split_of;
-  std::vector<std::uint16_t> separators;  // the first separators_used are the claim's
-  std::size_t separators_used = 0;
 
   // True when the records are those of claim `c`, occurrence `k` (a unit
   // read for another claim since then clears `prepared`).
@@ -548,8 +566,9 @@ struct ClaimLookup::State {
   std::string_view Element(std::uint32_t j, std::size_t n, char separator) {
     const Rec& r = recs[j];
     if (r.length > 0xffff) return x12::ElementAt({r.text, r.length}, n, separator);
-    if (split_of[j] == 0) Split(j, separator);
-    const std::uint16_t* at = &separators[split_of[j] - 1];
+    const std::uint32_t i = r.number - unit.start;
+    if (unit.split_of[i] == 0) Split(i, separator);
+    const std::uint16_t* at = &unit.separators[unit.split_of[i] - 1];
     const std::size_t count = at[0];
     if (n > count) return {};
     const std::size_t begin = n == 0 ? 0 : at[n] + 1u;
@@ -557,36 +576,37 @@ struct ClaimLookup::State {
     return {r.text + begin, end - begin};
   }
 
-  // Notes the separators of record j (its text is shorter than 64 KB).
-  // Eight bytes are looked at in one step: the bytes equal to the separator
-  // become the high bits of `found`.
-  void Split(std::uint32_t j, char separator) {
-    const Rec& r = recs[j];
-    const std::size_t count_at = separators_used;
-    split_of[j] = static_cast<std::uint32_t>(count_at) + 1;
-    if (separators.size() < count_at + 1 + r.length) {  // room for every byte being one
-      separators.resize(2 * (count_at + 1 + r.length));
+  // Notes the separators of record start + i of the unit (its text is
+  // shorter than 64 KB). Eight bytes are looked at in one step: the bytes
+  // equal to the separator become the high bits of `found`.
+  void Split(std::uint32_t i, char separator) {
+    Unit& u = unit;
+    const Rec& r = u.recs[i];
+    const std::size_t count_at = u.separators_used;
+    u.split_of[i] = static_cast<std::uint32_t>(count_at) + 1;
+    if (u.separators.size() < count_at + 1 + r.length) {  // room for every byte being one
+      u.separators.resize(2 * (count_at + 1 + r.length));
     }
-    std::uint16_t* const first = separators.data() + count_at + 1;
+    std::uint16_t* const first = u.separators.data() + count_at + 1;
     std::uint16_t* next = first;
     constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7full;
     const std::uint64_t pattern = 0x0101010101010101ull * static_cast<unsigned char>(separator);
-    std::uint32_t i = 0;
-    for (; i + 8 <= r.length; i += 8) {
+    std::uint32_t k = 0;
+    for (; k + 8 <= r.length; k += 8) {
       std::uint64_t word;
-      std::memcpy(&word, r.text + i, 8);
+      std::memcpy(&word, r.text + k, 8);
       const std::uint64_t x = word ^ pattern;  // zero bytes where the separator stands
       std::uint64_t found = ~(((x & kLow7) + kLow7) | x | kLow7);
       for (; found != 0; found &= found - 1) {
-        *next++ = static_cast<std::uint16_t>(i + std::countr_zero(found) / 8);
+        *next++ = static_cast<std::uint16_t>(k + std::countr_zero(found) / 8);
       }
     }
-    for (; i < r.length; ++i) {
-      if (r.text[i] == separator) *next++ = static_cast<std::uint16_t>(i);
+    for (; k < r.length; ++k) {
+      if (r.text[k] == separator) *next++ = static_cast<std::uint16_t>(k);
     }
     const auto count = static_cast<std::uint16_t>(next - first);
-    separators[count_at] = count;
-    separators_used = count_at + 1 + count;
+    u.separators[count_at] = count;
+    u.separators_used = count_at + 1 + count;
   }
 
   // Position in the claim's records of record `rec` (a record the searches
@@ -779,9 +799,7 @@ void ClaimLookup::PrepareUnit(std::size_t claim) const {
   State::Unit& u = state_->unit;
   if (u.ready && u.claim == claim) return;
   state_->prepared = false;  // the claim's records are read from the unit
-  u = State::Unit();
-  u.ready = true;
-  u.claim = claim;
+  u.Reset(claim);
   if (claim < 1 || claim > index_->size()) return;
   const x12::SegmentList& l = *list_;
   const std::size_t last = count_ == 0 ? 0 : count_ - 1;
@@ -790,9 +808,12 @@ void ClaimLookup::PrepareUnit(std::size_t claim) const {
   for (std::size_t r = u.start; r >= 1 && r <= last && l.SetClaimNo(r) == claim; ++r) {
     u.end = static_cast<std::uint32_t>(r);
   }
-  // One pass: the HLs with the end of their own records (up to the first CLM
-  // or HL after them), the CLMs with the end of their loops and the levels
-  // that hold them.
+  // One pass: the records packed, the HLs with the end of their own records
+  // (up to the first CLM or HL after them), the CLMs with the end of their
+  // loops and the levels that hold them.
+  const char separator = l.delimiters().element;
+  const char* const readable_end = l.buffer() ? l.buffer()->data() + l.buffer()->size() : nullptr;
+  static const Packed kHl("HL"), kClm("CLM");
   std::uint32_t last_hl = 0, last_subscriber = 0;
   auto close = [&](std::uint32_t r) {  // the chunk open before record r ends
     if (!u.clms.empty() && u.clms.back().end == 0) u.clms.back().end = r - 1;
@@ -800,8 +821,32 @@ void ClaimLookup::PrepareUnit(std::size_t claim) const {
     if (u.lead_end == 0 && u.hls.empty() && u.clms.empty()) u.lead_end = r - 1;
   };
   for (std::uint32_t r = u.start; r <= u.end; ++r) {
-    const std::string_view id = l.Id(r);
-    if (id == "HL") {
+    State::Rec& rec = u.recs.emplace_back();
+    rec.number = r;
+    const std::string_view text = l.Text(r);
+    rec.text = text.data();
+    rec.length = static_cast<std::uint32_t>(text.size());
+    // The id, and element 1 from the first separator to the next one. The id
+    // ends at or before the first separator; it mostly stands right in front
+    // of it.
+    const x12::SegmentRecord& sr = l.Record(r);
+    std::size_t begin = 0;
+    if (sr.id_begin != 255) {
+      rec.id =
+          Packed(sr.id_length == 0 ? std::string_view() : text.substr(sr.id_begin, sr.id_length),
+                 readable_end);
+      begin = sr.id_begin + sr.id_length;
+    } else {
+      rec.id = Packed(l.Id(r), readable_end);
+    }
+    while (begin < text.size() && text[begin] != separator) ++begin;
+    if (begin < text.size()) {
+      std::size_t end = ++begin;
+      while (end < text.size() && text[end] != separator) ++end;
+      rec.qualifier = Packed(text.substr(begin, end - begin), readable_end);
+    }
+
+    if (rec.id.Is(kHl)) {
       close(r);
       const std::string_view type = l.Element(r, 3);
       State::Level level;
@@ -814,7 +859,7 @@ void ClaimLookup::PrepareUnit(std::size_t claim) const {
         last_subscriber = r;
         if (u.subscriber == 0) u.subscriber = r;
       }
-    } else if (id == "CLM") {
+    } else if (rec.id.Is(kClm)) {
       close(r);
       State::Loop loop;
       loop.clm = r;
@@ -825,17 +870,18 @@ void ClaimLookup::PrepareUnit(std::size_t claim) const {
   }
   close(u.end + 1);
   if (u.lead_end == 0) u.lead_end = u.start - 1;  // the unit begins with an HL or a CLM
+  u.split_of.assign(u.recs.size(), 0);
 }
 
 void ClaimLookup::Prepare(std::size_t claim, std::size_t occurrence) const {
   State& st = *state_;
   if (st.IsPrepared(claim, occurrence)) return;
+  PrepareUnit(claim);
   st.prepared = true;
   st.claim = claim;
   st.occurrence = occurrence;
   st.valid = false;
   st.recs.clear();
-  st.split_of.clear();
   st.from_subscriber = 0;
   st.lines_ready = false;
   st.lines.clear();
@@ -844,7 +890,6 @@ void ClaimLookup::Prepare(std::size_t claim, std::size_t occurrence) const {
     std::fill(st.first_stamp.begin(), st.first_stamp.end(), 0);
     st.stamp = 1;
   }
-  PrepareUnit(claim);
   const State::Unit& u = st.unit;
   if (claim < 1 || claim > index_->size()) return;
   const std::size_t m = u.clms.size();
@@ -872,31 +917,11 @@ void ClaimLookup::Prepare(std::size_t claim, std::size_t occurrence) const {
     chunks.emplace_back(k.clm, k.end);
     std::sort(chunks.begin(), chunks.end());
   }
-  const x12::SegmentList& l = *list_;
-  const char separator = l.delimiters().element;
-  const char* const readable_end = l.buffer() ? l.buffer()->data() + l.buffer()->size() : nullptr;
   for (const auto& [from, to] : chunks) {
-    for (std::uint32_t r = from; r <= to; ++r) {
-      State::Rec rec;
-      rec.number = r;
-      const std::string_view text = l.Text(r);
-      rec.text = text.data();
-      rec.length = static_cast<std::uint32_t>(text.size());
-      rec.id = Packed(l.Id(r), readable_end);
-      // Element 1: from the first separator to the next one.
-      std::size_t begin = 0;
-      while (begin < text.size() && text[begin] != separator) ++begin;
-      if (begin < text.size()) {
-        std::size_t end = ++begin;
-        while (end < text.size() && text[end] != separator) ++end;
-        rec.qualifier = Packed(text.substr(begin, end - begin), readable_end);
-      }
-      st.recs.push_back(rec);
-    }
+    st.recs.insert(st.recs.end(), u.recs.begin() + (from - u.start),
+                   u.recs.begin() + (to - u.start + 1));
   }
   st.Sketch();
-  st.split_of.assign(st.recs.size(), 0);
-  st.separators_used = 0;
   // The first subscriber HL of the unit may lie outside the claim's records:
   // the search of the unit then begins at the first record after it.
   st.from_subscriber =
@@ -920,25 +945,35 @@ std::string_view Component(std::string_view element, char separator, std::size_t
 
 }  // namespace
 
-// A plan run over the claim's records: the same steps as the rules' own
-// evaluation, on positions and views, then its fallback while the value is
-// empty. `out` comes in empty.
-void ClaimLookup::Planned(const RulePlan& plan, const ResolvedField& f, std::string& out) const {
+void ClaimLookup::ValueInto(const BoundField& field, std::size_t claim, std::size_t occurrence,
+                            std::string& out) const {
+  out.clear();
+  if (field.claim_path_ == BoundField::ClaimPath::kEmpty) return;
   State& st = *state_;
-  const RulePlan* next = &plan;
+  if (!st.IsPrepared(claim, occurrence)) Prepare(claim, occurrence);
+  if (!st.valid) return;
+  if (field.claim_path_ != BoundField::ClaimPath::kPlanned) {
+    Scanned(field, out);
+    return;
+  }
+  // The plan run over the claim's records: the same steps as the rules' own
+  // evaluation, on positions and views; then its fallback while the value is
+  // empty.
+  const ResolvedField& f = field.resolved();
+  const RulePlan* next = field.plan_;
   while (next != nullptr && out.empty()) {
     const RulePlan& p = (next->plan_5010 != nullptr && is5010_) ? *next->plan_5010 : *next;
     next = p.fallback;
     const std::uint32_t at = st.Locate(p, f);
-    const std::size_t field =
+    const std::size_t element_field =
         p.field == rules::kFieldFromPosition ? static_cast<std::size_t>(f.position) + 1 : p.field;
     const std::size_t component = p.component == rules::kComponentFromLine ? f.line : p.component;
     const bool read = at != kNone && !(p.component == rules::kComponentFromLine && component == 0);
-    if (p.format != Format::kNone || field < 2) {
-      Worded(p, f, at, field, component, read, out);
+    if (p.format != Format::kNone || element_field < 2) {
+      Worded(p, f, at, element_field, component, read, out);
     } else if (read) {
       const x12::X12Delimiters& d = list_->delimiters();
-      const std::string_view element = st.Element(at, field - 1, d.element);
+      const std::string_view element = st.Element(at, element_field - 1, d.element);
       out.assign(component == 0 ? element : Component(element, d.component, component));
     }
   }
@@ -955,17 +990,10 @@ void ClaimLookup::Worded(const RulePlan& p, const ResolvedField& f, std::uint32_
   out = rules::Apply(*p.rule, f, std::move(raw), rec != 0, *list_, rec);
 }
 
-void ClaimLookup::ValueInto(const BoundField& field, std::size_t claim, std::size_t occurrence,
-                            std::string& out) const {
-  out.clear();
-  if (field.claim_path_ == BoundField::ClaimPath::kEmpty) return;
+// The names the rules' own evaluation answers with the lookup's scanner.
+// Kept out of ValueInto() so that the planned names' path stays short.
+[[gnu::noinline]] void ClaimLookup::Scanned(const BoundField& field, std::string& out) const {
   State& st = *state_;
-  if (!st.IsPrepared(claim, occurrence)) Prepare(claim, occurrence);
-  if (!st.valid) return;
-  if (field.claim_path_ == BoundField::ClaimPath::kPlanned) {
-    Planned(*field.plan_, field.resolved(), out);
-    return;
-  }
   Scanner scanner(*this, st);
   if (field.claim_path_ == BoundField::ClaimPath::kBillingLevel) {
     // The same text for every claim of the level.

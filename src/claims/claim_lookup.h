@@ -147,7 +147,7 @@ class ClaimLookup {
   class Scanner;
   void PrepareUnit(std::size_t claim) const;
   void Prepare(std::size_t claim, std::size_t occurrence) const;
-  void Planned(const RulePlan& plan, const ResolvedField& field, std::string& out) const;
+  void Scanned(const BoundField& field, std::string& out) const;
   void Worded(const RulePlan& plan, const ResolvedField& field, std::uint32_t at,
               std::size_t element_field, std::size_t component, bool read, std::string& out) const;
 
