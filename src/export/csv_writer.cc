@@ -24,6 +24,13 @@ class CsvWriter : public OutputWriter {
   char* PutValue(char* out, std::string_view value);
   template <typename Get>
   bool WriteLine(std::size_t count, Get get);
+  std::size_t BeforeBody(const char* bytes, std::size_t size);
+
+  // A joined part (WriterOptions::joined_part) begins at its body: what comes
+  // before it is left out as the joiner leaves it out of a part file.
+  enum class Lead { kBlanks, kFirstLine, kBody };
+  Lead lead_ = Lead::kBody;
+  bool drop_first_line_ = false;
 
   WriterFile file_;
   std::string separator_;
@@ -86,8 +93,38 @@ bool CsvWriter::WriteLine(std::size_t count, Get get) {
   }
   if (cut) out = Put(out, separator_);
   out = Put(out, "\r\n");
-  file_.Used(static_cast<std::size_t>(out - room));
+  std::size_t used = static_cast<std::size_t>(out - room);
+  if (lead_ != Lead::kBody) {
+    const std::size_t before = BeforeBody(room, used);
+    std::memmove(room, room + before, used - before);
+    used -= before;
+  }
+  file_.Used(used);
   return true;
+}
+
+// How many of `bytes` come before the body of a joined part: leading blanks,
+// tabs and line breaks, then (once, when asked) the first line and the
+// blanks and line breaks after it. Every line ends with a line break, so the
+// body, once begun, is kept whole (the joiner's trimming of blanks at the
+// end and its closing line break never apply to it).
+std::size_t CsvWriter::BeforeBody(const char* bytes, std::size_t size) {
+  std::size_t i = 0;
+  while (i < size && lead_ != Lead::kBody) {
+    const char c = bytes[i];
+    if (lead_ == Lead::kFirstLine) {
+      if (c == '\r' || c == '\n') lead_ = Lead::kBlanks;
+      ++i;
+    } else if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+      ++i;
+    } else if (drop_first_line_) {
+      drop_first_line_ = false;
+      lead_ = Lead::kFirstLine;
+    } else {
+      lead_ = Lead::kBody;
+    }
+  }
+  return i;
 }
 
 WriterStatus CsvWriter::Open(std::string_view target, std::span<const WriterColumn> columns,
@@ -105,7 +142,14 @@ WriterStatus CsvWriter::Open(std::string_view target, std::span<const WriterColu
 
   bool write_header = options.header;
   bool missing = false;
-  if (options.append && file_.OpenUpdate(target_, &missing)) {
+  lead_ = Lead::kBody;
+  if (options.joined_part) {
+    if (!file_.OpenUpdate(target_, &missing)) {
+      return Failed(missing ? "the joined output " + target_ + " does not exist" : file_.error());
+    }
+    lead_ = Lead::kBlanks;
+    drop_first_line_ = options.drop_first_line;
+  } else if (options.append && file_.OpenUpdate(target_, &missing)) {
     if (file_.original_size() > 0) write_header = false;
   } else if (!missing && options.append) {
     return Failed(file_.error());

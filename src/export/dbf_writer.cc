@@ -110,6 +110,8 @@ WriterStatus DbfWriter::Open(std::string_view target, std::span<const WriterColu
                      "nothing was appended");
     if (!file_.StartAt(data_end)) return Abandon(file_.error());
     count_ = count;
+  } else if (missing && options.joined_part) {
+    return Failed("the joined output " + target_ + " does not exist");
   } else if (missing) {
     if (!file_.OpenReplace(target_)) return Failed(file_.error());
     count_ = 0;

@@ -391,18 +391,38 @@ ExportOutcome ExportEngine(const ExportFamily& family, const ExportPart& part,
   }
 
   const ColumnPlan plan = PlanColumns(family, format, request.fields, catalogue, settings);
-  std::unique_ptr<OutputWriter> writer = MakeOutputWriter(FormatCode(format));
   if (trace && format == ExportFormat::kOdbc) {
     if (const std::optional<OdbcDestination> d = ParseOdbcDestination(target)) {
       trace->Line("DSN    " + d->source + "  " + TimeNow());
       trace->Line("Table    " + d->table + "  " + TimeNow());
     }
   }
-  WriterStatus status = writer->Open(target, plan.columns, wo);
-  if (!status) return fail(status.reason);
-  // The file actually written (a dBASE name may have gained its prefix); an
-  // ODBC target keeps its "SOURCE:TABLE" form.
-  if (format != ExportFormat::kOdbc && !writer->target().empty()) outcome.target = writer->target();
+  // A later part of a joined run goes straight into the joined output when
+  // the joiner offers it and the joined output takes it; otherwise it is
+  // written to its own file, which the joiner then joins as always. Either
+  // way the log names the part's own file.
+  std::unique_ptr<OutputWriter> writer;
+  WriterStatus status;
+  bool joined = false;
+  if (part.join != nullptr && unattended && !wo.append) {
+    if (const std::optional<fs::path> into = part.join->DirectTarget(part.spec)) {
+      WriterOptions direct = wo;
+      direct.joined_part = true;
+      direct.drop_first_line = part.join->drops_first_line();
+      writer = MakeOutputWriter(FormatCode(format));
+      joined = static_cast<bool>(writer->Open(into->string(), plan.columns, direct));
+    }
+  }
+  if (!joined) {
+    writer = MakeOutputWriter(FormatCode(format));
+    status = writer->Open(target, plan.columns, wo);
+    if (!status) return fail(status.reason);
+    // The file actually written (a dBASE name may have gained its prefix);
+    // an ODBC target keeps its "SOURCE:TABLE" form.
+    if (format != ExportFormat::kOdbc && !writer->target().empty()) {
+      outcome.target = writer->target();
+    }
+  }
 
   const std::size_t units = family.UnitCount(part);
   log.push_back(" File Type = " + part.transaction_type + " ");
@@ -433,6 +453,7 @@ ExportOutcome ExportEngine(const ExportFamily& family, const ExportPart& part,
   for (const std::string& notice : writer->notices()) log.push_back(" Note: " + notice);
   outcome.rows = writer->rows_written();
   if (!status) return fail(status.reason);
+  if (joined) part.join->AddedDirectly();
   outcome.status = Status::kWritten;
   return finish();
 }

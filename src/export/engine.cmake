@@ -14,3 +14,8 @@ ardentix_library(export_837
 ardentix_test(export_837_test
   SOURCES export_837_test.cc
   DEPS export_837)
+
+# The sets of one file exported through the dispatcher into one joined output.
+ardentix_test(export_joined_test
+  SOURCES joined_export_test.cc
+  DEPS export_837)

@@ -201,6 +201,10 @@ struct ExportPart {
   x12::DispatchMode mode = x12::DispatchMode::kExport;
   const x12::ParseSpec& spec;
   int claim_number_field = 3;  // handed to the 835 lookups
+  // The dispatcher's joiner when it joins the run's parts into one output
+  // (x12::DispatchContext::join): the rows may then go straight into the
+  // joined output. nullptr: the output is written as named, always.
+  x12::OutputJoiner* join = nullptr;
 };
 
 // What a row source is asked for.

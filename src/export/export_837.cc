@@ -147,7 +147,8 @@ const Claims837Family& Claims837() {
 std::string Export837Handler(x12::DispatchContext& context) {
   if (context.mode != x12::DispatchMode::kExport) return {};
   const ExportPart part{context.list, context.index, context.transaction_type,
-                        context.mode, context.spec,  3};
+                        context.mode, context.spec,  3,
+                        context.join};
   ExportDialogRequest request;
   request.file_name = context.file_name;
   request.dialog_folder = context.dialog_folder;

@@ -86,6 +86,16 @@ struct WriterOptions {
   // comma-separated file that is not empty gets no second header line; an
   // XML file must end with "</EXPORTDATA>" and declare the same encoding.
   bool append = false;
+  // The output is the next part of a joined output that exists already (the
+  // dispatcher joins the parts of one run into one file, x12/join.h): the
+  // writer adds to the end of the target exactly what joining this part's
+  // own output file would add, and nothing else. Comma-separated: the part's
+  // bytes from its first byte that is not a blank, tab or line break (with
+  // `drop_first_line`, from the first such byte after its first line);
+  // XML: the records only, without declaration and root; dBASE: the records,
+  // appended as to any existing table. A target that does not exist fails.
+  bool joined_part = false;
+  bool drop_first_line = false;
 
   // XML.
   XmlRecordLayout xml_layout = XmlRecordLayout::k837;

@@ -188,6 +188,7 @@ class XmlWriter : public OutputWriter {
   bool drop_empty_ = false;
   std::vector<std::string> open_tags_;   // "<NAME>"
   std::vector<std::string> close_tags_;  // "</NAME>" CR LF
+  bool joined_ = false;                  // a part of a joined output: records only
   bool open_ = false;
 };
 
@@ -286,8 +287,16 @@ WriterStatus XmlWriter::Open(std::string_view target, std::span<const WriterColu
     close_tags_.push_back("</" + name + ">\r\n");
   }
 
+  joined_ = options.joined_part;
   bool fresh = true;
-  if (options.append) {
+  if (joined_) {
+    // Records only: the joined output has its declaration and root.
+    bool missing = false;
+    if (!file_.OpenUpdate(target_, &missing)) {
+      return Failed(missing ? "the joined output " + target_ + " does not exist" : file_.error());
+    }
+    fresh = false;
+  } else if (options.append) {
     WriterStatus s = OpenForAppend(&fresh);
     if (!s) return s;
   } else if (!file_.OpenReplace(target_)) {
@@ -366,7 +375,7 @@ WriterStatus XmlWriter::Close() {
   if (failed()) return Failure();
   if (!open_) return Failed("the XML output is not open");
   open_ = false;
-  if (!file_.Append(kRootClose) || !file_.Commit()) {
+  if ((!joined_ && !file_.Append(kRootClose)) || !file_.Commit()) {
     file_.Abort();
     return Failed(file_.error());
   }

@@ -169,6 +169,7 @@ OpenResult OpenX12File(const OpenRequest& request) {
   }
 
   const X12Delimiters delimiters = list.delimiters();
+  std::optional<OutputJoiner> joiner;
   auto dispatch = [&](SegmentList& part, const ClaimIndex& part_index) {
     const std::string type = SetHeaderValue(part, part.size(), 1, 1, "ST");
     DispatchContext ctx{file,
@@ -184,6 +185,7 @@ OpenResult OpenX12File(const OpenRequest& request) {
                         part_index,
                         spec,
                         SetHeaderValue(part, part.size(), 1, 4, "ISA")};
+    if (joiner && joiner->active()) ctx.join = &*joiner;
     const Handler& handler = Handlers().For(type, request.mode);
     if (handler) result.text += handler(ctx);
     if (IsReportMode(request.mode) && !listing_off && &handler != &Handlers().segment_listing &&
@@ -202,7 +204,6 @@ OpenResult OpenX12File(const OpenRequest& request) {
   // The part loop.
   const std::string base_name = spec.destination_file;
   const bool odbc = OutputFormatOf(spec.parse_type) == OutputFormat::kOdbc;
-  std::optional<OutputJoiner> joiner;
   if (request.spec != nullptr) {
     JoinSettings join;
     join.merge_text = !merge_off;

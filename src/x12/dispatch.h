@@ -36,6 +36,8 @@
 
 namespace ardentix::x12 {
 
+class OutputJoiner;
+
 enum class DispatchMode : int {
   kView = 2,
   kCsvTo837I = 11,
@@ -77,6 +79,10 @@ struct DispatchContext {
   std::string version;  // "4010", "5010" or ISA12 as written
   // A handler sets this when it could not do what the run asked.
   bool failed = false;
+  // The joiner of the run's outputs when the parts are joined (unattended
+  // runs): an export may write its part straight into the joined output
+  // (OutputJoiner::DirectTarget). nullptr otherwise.
+  OutputJoiner* join = nullptr;
 };
 
 using Handler = std::function<std::string(DispatchContext&)>;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <optional>
+#include <vector>
 
 #include "common/dbf.h"
 #include "common/files.h"
@@ -294,6 +295,23 @@ bool OutputJoiner::AddPart(const ParseSpec& part) {
   if (!fs::exists(file, ec)) return true;
   if (SameFile(file, target_)) return true;  // the part is its own target
   return AddText(file);
+}
+
+std::optional<fs::path> OutputJoiner::DirectTarget(const ParseSpec& part) const {
+  if (!active_ || !started_) return std::nullopt;
+  if (format_ != OutputFormat::kCsv && format_ != OutputFormat::kXml &&
+      format_ != OutputFormat::kDbf) {
+    return std::nullopt;
+  }
+  // The part files AddPart would look for: none may exist (a link counts).
+  std::vector<fs::path> files = {ExportOutputPath(part, format_)};
+  if (format_ == OutputFormat::kDbf) files.push_back(ExportOutputPath(part, format_, true));
+  for (const fs::path& file : files) {
+    std::error_code ec;
+    if (fs::symlink_status(file, ec).type() != fs::file_type::not_found) return std::nullopt;
+    if (SameFile(file, target_)) return std::nullopt;
+  }
+  return target_;
 }
 
 bool OutputJoiner::AddText(const fs::path& part_file) {

@@ -21,12 +21,18 @@
 //     the parts of the current run. A part file is erased only after its
 //     content reached the joined file; the joiner never erases or truncates a
 //     part that is its own target (a single part, MF).
+//     Once the joined file is started, a later part may be written straight
+//     into it instead of into a part file of its own (DirectTarget): the
+//     writer then adds exactly what joining its part file would add (see
+//     export/writers.h, WriterOptions::joined_part), so the joined file is the
+//     same and no part file is written, read and erased.
 //   - CsvPartBody, XmlPartBody, AppendDbfTable: the per-format steps, for
 //     callers that join outputs themselves.
 #ifndef ARDENTIX_X12_JOIN_H_
 #define ARDENTIX_X12_JOIN_H_
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -80,6 +86,16 @@ class OutputJoiner {
   // Joins the output of the part that was produced with `part`. Returns false
   // after a failure (shown through the ui layer); the part file is kept then.
   bool AddPart(const ParseSpec& part);
+  // Where the output of the part to be produced with `part` may be written
+  // straight: the joined output, once this run has started it with a part
+  // of CSV, XML or DBF. Nothing for the first part, for a part that is its
+  // own target (MF), for a part whose own file exists already (it is then
+  // written and joined as before), and for formats that are not joined.
+  std::optional<fs::path> DirectTarget(const ParseSpec& part) const;
+  // Comma-separated parts after the first lose their first line (HO).
+  bool drops_first_line() const { return settings_.header_line; }
+  // The part went straight into the joined output (after DirectTarget).
+  void AddedDirectly() { ++parts_joined_; }
   // Completes the joined output (closes the XML root). False after a failure.
   bool Finish();
   // The joined output's path (for XML and CSV the base name's export file).

@@ -269,6 +269,28 @@ TEST(OutputJoinerTest, Remittance835NeverErasesItsOwnTarget) {
   EXPECT_FALSE(fs::exists(dir / "pay_ST1.835"));
 }
 
+TEST(OutputJoinerTest, LaterPartsMayGoStraightIntoTheJoinedFile) {
+  TempDir dir;
+  const std::string folder = dir.path().string();
+  dir.Write("c_ST1.csv", "A,B\r\n1,2\r\n");
+  OutputJoiner joiner(Spec("CSV", folder, "c", "HO"), {true, true, "ISO-8859-1"});
+  EXPECT_FALSE(joiner.DirectTarget(Spec("CSV", folder, "c_ST1", "HO")));  // nothing joined yet
+  EXPECT_TRUE(joiner.AddPart(Spec("CSV", folder, "c_ST1", "HO")));
+  EXPECT_EQ(joiner.DirectTarget(Spec("CSV", folder, "c_ST2", "HO")), dir / "c.csv");
+  EXPECT_TRUE(joiner.drops_first_line());
+  dir.Write("c_ST3.csv", "left from an earlier run\r\n");  // written and joined as before
+  EXPECT_FALSE(joiner.DirectTarget(Spec("CSV", folder, "c_ST3", "HO")));
+  // MF: every part is the joined file itself.
+  EXPECT_FALSE(joiner.DirectTarget(Spec("CSV", dir.path() / "c.csv", "c_ST4", "MF")));
+
+  dir.Write("p_ST1.835", "ONE~");
+  OutputJoiner remit(Spec("835", folder, "p"), {});
+  EXPECT_TRUE(remit.AddPart(Spec("835", folder, "p_ST1")));
+  EXPECT_FALSE(remit.DirectTarget(Spec("835", folder, "p_ST2")));
+  OutputJoiner off(Spec("XML", folder, "x"), {false, false, "ISO-8859-1"});
+  EXPECT_FALSE(off.DirectTarget(Spec("XML", folder, "x_ST2")));
+}
+
 TEST(OutputJoinerTest, AFailedJoinKeepsThePartFile) {
   TempDir dir;
   ScriptedScope ui;
