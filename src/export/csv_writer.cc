@@ -12,6 +12,11 @@ namespace ardentix {
 
 namespace {
 
+char* Put(char* out, std::string_view bytes) {
+  std::memcpy(out, bytes.data(), bytes.size());
+  return out + bytes.size();
+}
+
 class CsvWriter : public OutputWriter {
  public:
   WriterStatus Open(std::string_view target, std::span<const WriterColumn> columns,
@@ -22,6 +27,11 @@ class CsvWriter : public OutputWriter {
 
  private:
   char* PutValue(char* out, std::string_view value);
+  char* PutSeparator(char* out) const {
+    if (separator_.size() != 1) return Put(out, separator_);
+    *out = separator_[0];
+    return out + 1;
+  }
   template <typename Get>
   bool WriteLine(std::size_t count, Get get);
   std::size_t BeforeBody(const char* bytes, std::size_t size);
@@ -40,11 +50,6 @@ class CsvWriter : public OutputWriter {
   std::string scratch_;
   bool open_ = false;
 };
-
-char* Put(char* out, std::string_view bytes) {
-  std::memcpy(out, bytes.data(), bytes.size());
-  return out + bytes.size();
-}
 
 // Copies a value to `out` with the separator and bytes below 32 blanked;
 // the value keeps its length.
@@ -88,10 +93,10 @@ bool CsvWriter::WriteLine(std::size_t count, Get get) {
   if (room == nullptr) return false;
   char* out = room;
   for (std::size_t i = 0; i < n; ++i) {
-    if (i > 0) out = Put(out, separator_);
+    if (i > 0) out = PutSeparator(out);
     out = PutValue(out, get(i));
   }
-  if (cut) out = Put(out, separator_);
+  if (cut) out = PutSeparator(out);
   out = Put(out, "\r\n");
   std::size_t used = static_cast<std::size_t>(out - room);
   if (lead_ != Lead::kBody) {

@@ -437,13 +437,18 @@ ExportOutcome ExportEngine(const ExportFamily& family, const ExportPart& part,
   rows.trace = trace ? &*trace : nullptr;
   rows.working_folder = folder;
   std::unique_ptr<RowSource> source = family.Rows(part, rows);
-  const auto& cleaners = traits.cleaners;
-  const std::size_t fi = static_cast<std::size_t>(format);
+  // The cleaner of each step for this format; values are cleaned in place.
+  std::array<Cleaner, kValueSteps> cleaner_of{};
+  for (std::size_t step = 0; step < kValueSteps; ++step) {
+    cleaner_of[step] = traits.cleaners[step][static_cast<std::size_t>(format)];
+  }
   ExportRow row;
   while (status && source->Next(row)) {
-    for (std::size_t i = 0; i < row.values.size(); ++i) {
-      const std::size_t step = i < row.steps.size() ? static_cast<std::size_t>(row.steps[i]) : 0;
-      ApplyCleaner(cleaners[step][fi], row.values[i]);
+    const std::size_t count = row.values.size();
+    const std::size_t stepped = std::min(count, row.steps.size());
+    for (std::size_t i = 0; i < count; ++i) {
+      const Cleaner cleaner = cleaner_of[i < stepped ? static_cast<std::size_t>(row.steps[i]) : 0];
+      if (cleaner != Cleaner::kRaw) ApplyCleaner(cleaner, row.values[i]);
     }
     status = writer->WriteRow(row.values, row.marks);
     meter.Update(source->units_done(), source->units_total());

@@ -1,5 +1,7 @@
 #include "export/writers.h"
 
+#include <cstring>
+
 #include "common/text.h"
 
 namespace ardentix {
@@ -11,8 +13,8 @@ std::string CsvClean(std::string_view value) {
 }
 
 void CsvCleanInPlace(std::string& value) {
-  for (char& c : value)
-    if (c == ',') c = ' ';
+  char* const end = value.data() + value.size();
+  for (char* p = value.data(); (p = static_cast<char*>(std::memchr(p, ',', end - p)));) *p++ = ' ';
 }
 
 std::string XmlClean(std::string_view value) {
