@@ -4,7 +4,9 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <mutex>
+#include <string>
 #include <unordered_map>
 #include <utility>
 
@@ -72,8 +74,9 @@ struct Probe {
 
 // A search remembered in a billing-provider level: every claim of the level
 // asks the same searches, and some of them (a pay-to provider the level does
-// not have) walk the whole level. The rules' ids and qualifiers are constant
-// texts, so their address and length name them.
+// not have) walk the whole level. Only the rules' own segments are searched
+// there; their ids and qualifiers are constant texts, so their address and
+// length name them.
 struct MemoKey {
   std::uint64_t kind = 0;
   std::uint64_t from = 0;
@@ -96,6 +99,20 @@ std::uint64_t TextKey(std::string_view s) {
 
 std::uint64_t SegKey(const Seg& s) {
   return TextKey(s.id) ^ (TextKey(s.q1) << 1) ^ (TextKey(s.q2) << 2);
+}
+
+// A search of the whole list, remembered by its kind, numbers and texts
+// (user definitions are searched there too: their texts are compared, not
+// their addresses).
+std::string ListKey(char kind, std::uint32_t m, std::uint32_t from,
+                    std::initializer_list<std::string_view> texts) {
+  std::string key(1, kind);
+  for (std::uint32_t n : {m, from}) key.append(reinterpret_cast<const char*>(&n), sizeof n);
+  for (std::string_view t : texts) {
+    const auto n = static_cast<std::uint32_t>(t.size());
+    key.append(reinterpret_cast<const char*>(&n), sizeof n).append(t);
+  }
+  return key;
 }
 
 constexpr std::uint32_t kNone = static_cast<std::uint32_t>(-1);
@@ -394,7 +411,7 @@ struct ClaimLookup::State {
   std::vector<std::uint32_t> billing_value_run;
 
   // Searches of the whole list.
-  std::unordered_map<MemoKey, std::uint32_t, MemoKeyHash> list_memo;
+  std::unordered_map<std::string, std::uint32_t> list_memo;
 
   // Header values by the slot of their name.
   std::vector<std::string> header_values;
@@ -643,7 +660,7 @@ class ClaimLookup::Scanner {
         return Remember(st_.billing_memo, key, [&] { return NthIn(start, end, seg, m); });
       }
       default: {
-        const MemoKey key{1 | (std::uint64_t{m} << 8), 0, SegKey(seg), 0};
+        const std::string key = ListKey(1, m, 0, {seg.id, seg.q1, seg.q2});
         return Remember(st_.list_memo, key, [&] { return NthIn(1, Last(), seg, m); });
       }
     }
@@ -664,7 +681,7 @@ class ClaimLookup::Scanner {
                         [&] { return FollowIn(from, end, target, stop_id); });
       }
       default: {
-        const MemoKey key{2, from, SegKey(target), TextKey(stop_id)};
+        const std::string key = ListKey(2, 0, from, {target.id, target.q1, target.q2, stop_id});
         return Remember(st_.list_memo, key,
                         [&] { return FollowIn(from, Last(), target, stop_id); });
       }
@@ -687,8 +704,7 @@ class ClaimLookup::Scanner {
                         [&] { return RepeatIn(from, end, target_id, m, stop_id, stop_at_hl); });
       }
       default: {
-        const MemoKey key{3 | (std::uint64_t{m} << 8) | (std::uint64_t{stop_at_hl} << 40), from,
-                          TextKey(target_id), TextKey(stop_id)};
+        const std::string key = ListKey(stop_at_hl ? 4 : 3, m, from, {target_id, stop_id});
         return Remember(st_.list_memo, key,
                         [&] { return RepeatIn(from, Last(), target_id, m, stop_id, stop_at_hl); });
       }
@@ -713,7 +729,7 @@ class ClaimLookup::Scanner {
   std::uint32_t Last() const { return static_cast<std::uint32_t>(count() == 0 ? 0 : count() - 1); }
 
   template <class Memo, class F>
-  static std::uint32_t Remember(Memo& memo, const MemoKey& key, F&& search) {
+  static std::uint32_t Remember(Memo& memo, const typename Memo::key_type& key, F&& search) {
     auto it = memo.find(key);
     if (it == memo.end()) it = memo.emplace(key, search()).first;
     return it->second;

@@ -32,18 +32,19 @@
 // An occurrence outside 1..max(ClaimCount(c), 1) names no claim: empty text.
 //
 // Cost: a request costs time in proportion to its claim, not to the file
-// nor to the unit. The lookup keeps the unit of the last request (its levels
-// and claim loops, read once for all its claims, and its total), the records
-// of the last claim (its view of the unit, its service lines, the first
-// record of each segment id), the billing-provider levels of the list with
-// the searches made in the last one, and the header values by name. Asking
-// claim after claim, field after field is the cheap order; any order gives
-// the same text. Binding a name prepares its rule once: most claim-level
-// rules become a plan over the claim's own records (the first match of each
-// anchor is remembered per claim, service lines are found by number, each
-// record is split into its elements once), so that a value costs a few
-// compares and one copy of its text. Not for use from several threads at
-// once (binding names is).
+// nor to the unit. Binding a name settles once how it is answered: most
+// claim-level rules become a plan over the claim's own records, with their
+// segments packed. The lookup keeps the unit of the last request (its levels
+// and claim loops, its records packed and split into elements when first
+// read, all once for all its claims, and its total), the view of the last
+// claim (its records, its service lines by number, the first match of each
+// anchor, a sketch of its ids and qualifiers that ends a search for a
+// segment it does not have at once), the billing-provider levels of the list
+// with the searches and values of the last one, the searches of the whole
+// list, and the header values by name. A planned value then costs a few
+// compares and one copy of its text. Asking claim after claim, field after
+// field is the cheap order; any order gives the same text. Not for use from
+// several threads at once (binding names is).
 #ifndef ARDENTIX_CLAIMS_CLAIM_LOOKUP_H_
 #define ARDENTIX_CLAIMS_CLAIM_LOOKUP_H_
 

@@ -780,6 +780,22 @@ TEST(ClaimLookup, UserDefinedNamesOfClaimAndHeaderLoops) {
   EXPECT_EQ(f->lookup.HeaderValue(BindField("MYMRN", udf), 1), "");
 }
 
+// The lookup remembers header values and the searches of the whole list: one
+// name defined anew by another table keeps to its own definition.
+TEST(ClaimLookup, HeaderUserNamesOfSeveralTablesOnOneLookup) {
+  const auto f = Load("837p_5010_claims.x12");
+  const struct {
+    const char* qualifier;
+    const char* value;
+  } tables[] = {
+      {"85", "BILLING CLINIC"}, {"41", "PREMIER BILLING SERVICE"}, {"85", "BILLING CLINIC"}};
+  for (const auto& t : tables) {
+    const std::string ini = std::string("[X12UDF]\r\nUDF=MYHEADER\r\nSEGMENT=NM1\r\nQUALIFIER=") +
+                            t.qualifier + "\r\nLOOP=1000A\r\nRETURN=4\r\n";
+    EXPECT_EQ(f->Get("MYHEADER", 1, 1, UserFieldTable::FromText(ini)), t.value) << t.qualifier;
+  }
+}
+
 TEST(ClaimLookup, ClaimsAndOccurrencesOutOfRange) {
   const auto f = Load("837p_5010_claims.x12");
   EXPECT_EQ(f->lookup.UnitCount(), 3u);
