@@ -240,10 +240,6 @@ class PlanBook {
   std::unordered_map<std::string, std::uint32_t> name_slots_;
 };
 
-}  // namespace
-
-namespace {
-
 // True when every search of the rule (its fallback and 5010 form too) stays
 // in the billing-provider level.
 bool InBillingLevel(const rules::Rule* rule) {
