@@ -21,119 +21,113 @@ using Names = std::initializer_list<std::string_view>;
 
 // ---- the names the questions append ------------------------------------
 
-const Names kSubmitter = {"SUBMITTERLNAME",   "SUBMITTERADDR1", "SUBMITTERADDR2",
-                              "SUBMITTERCITY",    "SUBMITTERST",    "SUBMITTERZIP",
-                              "SUBMITTERCONTACT", "SUBMITTERID"};
-const Names kReceiver = {
-    "RECEIVERNAME",  "RECEIVERADDITIONALNAME", "RECEIVERID", "RECEIVERADDR1",
-    "RECEIVERADDR2", "RECEIVERCITY",           "RECEIVERST", "RECEIVERZIP"};
+const Names kSubmitter = {"SUBMITTERLNAME", "SUBMITTERADDR1", "SUBMITTERADDR2",   "SUBMITTERCITY",
+                          "SUBMITTERST",    "SUBMITTERZIP",   "SUBMITTERCONTACT", "SUBMITTERID"};
+const Names kReceiver = {"RECEIVERNAME",  "RECEIVERADDITIONALNAME", "RECEIVERID", "RECEIVERADDR1",
+                         "RECEIVERADDR2", "RECEIVERCITY",           "RECEIVERST", "RECEIVERZIP"};
 const Names kBillingProvider = {
     "BILLINGPROVIDERNAME",   "BILLINGPROVIDERADDR1",  "BILLINGPROVIDERADDR2",
     "BILLINGPROVIDERCITY",   "BILLINGPROVIDERST",     "BILLINGPROVIDERZIP",
     "BILLINGPROVIDERIDTYPE", "BILLINGPROVIDERIDCODE", "BILLINGPROVIDERID"};
-const Names kPayToProvider = {
-    "PAYTOPROVIDERNAME",   "PAYTOPROVIDERADDR1",  "PAYTOPROVIDERADDR2",
-    "PAYTOPROVIDERCITY",   "PAYTOPROVIDERST",     "PAYTOPROVIDERZIP",
-    "PAYTOPROVIDERIDTYPE", "PAYTOPROVIDERIDCODE", "PAYTOPROVIDERID"};
+const Names kPayToProvider = {"PAYTOPROVIDERNAME",   "PAYTOPROVIDERADDR1",  "PAYTOPROVIDERADDR2",
+                              "PAYTOPROVIDERCITY",   "PAYTOPROVIDERST",     "PAYTOPROVIDERZIP",
+                              "PAYTOPROVIDERIDTYPE", "PAYTOPROVIDERIDCODE", "PAYTOPROVIDERID"};
 const Names kSubscriber = {"SUBLNAME",  "SUBFNAME", "SUBMI",  "SUBIDCODE", "SUBADDR1",
-                               "SUBADDR2",  "SUBCITY",  "SUBST",  "SUBZIP",    "SUBSEX",
-                               "SUBSTATUS", "SUBDOB",   "SUBREL", "SUBORDER"};
+                           "SUBADDR2",  "SUBCITY",  "SUBST",  "SUBZIP",    "SUBSEX",
+                           "SUBSTATUS", "SUBDOB",   "SUBREL", "SUBORDER"};
 const Names kPatient = {"PATLNAME", "PATFNAME", "PATMI",  "PATADDR1", "PATADDR2", "PATCITY",
-                            "PATST",    "PATZIP",   "PATSEX", "PATMSTAT", "PATDOB",   "PATREL"};
-const Names kPayer = {"PAYERNAME", "PAYERADDR1", "PAYERADDR2",
-                          "PAYERCITY", "PAYERST",    "PAYERZIP"};
+                        "PATST",    "PATZIP",   "PATSEX", "PATMSTAT", "PATDOB",   "PATREL"};
+const Names kPayer = {"PAYERNAME", "PAYERADDR1", "PAYERADDR2", "PAYERCITY", "PAYERST", "PAYERZIP"};
 const Names kAlwaysInstitutional = {"CLAIMID", "CLAIMAMT", "POSCODE", "ICNDCN"};
 const Names kAlwaysProfessional = {"CLAIMID", "CLAIMAMT", "POSCODE", "DX1",
-                                       "DX2",     "DX3",      "DX4",     "DX5"};
+                                   "DX2",     "DX3",      "DX4",     "DX5"};
 const Names kReferring = {"REFLNAME",  "REFFNAME",       "REFID",
-                              "REFIDTYPE", "REFSECONDARYID", "REFSECONDARYIDCODE"};
+                          "REFIDTYPE", "REFSECONDARYID", "REFSECONDARYIDCODE"};
 const Names kAttending = {"ATTENDLNAME", "ATTENDFNAME", "ATTENDID", "ATTENDSECONDARYID",
-                              "ATTENDSECONDARYIDCODE"};
+                          "ATTENDSECONDARYIDCODE"};
 const Names kOperating = {"OPERATELNAME", "OPERATEFNAME", "OPERATEID", "OPERATESECONDARYID",
-                              "OPERATESECONDARYIDCODE"};
+                          "OPERATESECONDARYIDCODE"};
 const Names kFacility = {"FACILITYNAME",
-                             "FACILITYADDR1",
-                             "FACILITYADDR2",
-                             "FACILITYCITY",
-                             "FACILITYST",
-                             "FACILITYZIP",
-                             "FACILITYIDTYPE",
-                             "FACILITYIDCODE",
-                             "FACILITYID",
-                             "FACILITYSECONDARYIDTYPE",
-                             "FACILITYSECONDARYIDCODE",
-                             "FACILITYSECONDARYID"};
+                         "FACILITYADDR1",
+                         "FACILITYADDR2",
+                         "FACILITYCITY",
+                         "FACILITYST",
+                         "FACILITYZIP",
+                         "FACILITYIDTYPE",
+                         "FACILITYIDCODE",
+                         "FACILITYID",
+                         "FACILITYSECONDARYIDTYPE",
+                         "FACILITYSECONDARYIDCODE",
+                         "FACILITYSECONDARYID"};
 const Names kRendering = {"RENLNAME", "RENFNAME", "RENIDTYPECODE", "RENIDTYPE", "RENID"};
 const Names kServiceLocation = {"SERVICELOCATIONNAME",  "SERVICELOCATIONADDR1",
-                                    "SERVICELOCATIONADDR2", "SERVICELOCATIONCITY",
-                                    "SERVICELOCATIONST",    "SERVICELOCATIONZIP"};
+                                "SERVICELOCATIONADDR2", "SERVICELOCATIONCITY",
+                                "SERVICELOCATIONST",    "SERVICELOCATIONZIP"};
 const Names kIndependentLab = {"ILABNAME", "ILABADDR1", "ILABADDR2",
-                                   "ILABCITY", "ILABST",    "ILABZIP"};
-const Names kTestingLab = {"TLABNAME", "TLABADDR1", "TLABADDR2",
-                               "TLABCITY", "TLABST",    "TLABZIP"};
+                               "ILABCITY", "ILABST",    "ILABZIP"};
+const Names kTestingLab = {"TLABNAME", "TLABADDR1", "TLABADDR2", "TLABCITY", "TLABST", "TLABZIP"};
 
-const Names kInstitutionalLine = {
-    "IREVCODE", "IPROCTYPE", "IPROC",     "IMODA",     "IMODB",    "IMODC",     "IDOS",
-    "IAMT",     "IUNITS",    "IPRICEAMT", "IPRICEREF", "IADJUDID", "IADJUDAMT", "IADJUDDATE"};
+const Names kInstitutionalLine = {"IREVCODE",  "IPROCTYPE", "IPROC",     "IMODA",     "IMODB",
+                                  "IMODC",     "IDOS",      "IAMT",      "IUNITS",    "IPRICEAMT",
+                                  "IPRICEREF", "IADJUDID",  "IADJUDAMT", "IADJUDDATE"};
 const Names kNdcLine = {"NDCUNITS", "NDCCODE", "NDCUNITPRICE"};
 const Names kProfessionalLine = {"PROC",        "MODA",     "MODB",     "MODC",
-                                     "DOS",         "AMT",      "UNITS",    "DXLINK",
-                                     "POSLINECODE", "PRICEAMT", "PRICEREF", "ADJUDID"};
+                                 "DOS",         "AMT",      "UNITS",    "DXLINK",
+                                 "POSLINECODE", "PRICEAMT", "PRICEREF", "ADJUDID"};
 const Names kDentalLine = {"DPROC",  "DMODA",   "DMODB",     "DMODC",     "DDOS",    "DAMT",
-                               "DUNITS", "DDXLINK", "DPRICEAMT", "DPRICEREF", "DADJUDID"};
+                           "DUNITS", "DDXLINK", "DPRICEAMT", "DPRICEREF", "DADJUDID"};
 
 const Names kClaimPayment = {"CLAIMPATCTL",      "CLAIMSTATUSCODE", "CLAIMSTATUSDESC",
-                                 "CLAIMTOTALCHARGE", "CLAIMTOTALPAID",  "PATRESPONSIBLE",
-                                 "FILIND",           "FILINDDESC",      "PAYERCLAIMCODE",
-                                 "FACILITYTYPECODE", "CLAIMFREQ"};
+                             "CLAIMTOTALCHARGE", "CLAIMTOTALPAID",  "PATRESPONSIBLE",
+                             "FILIND",           "FILINDDESC",      "PAYERCLAIMCODE",
+                             "FACILITYTYPECODE", "CLAIMFREQ"};
 const Names kClaimAdjustment = {"CLMADJGRPCODE", "CLMADJGRPDESC", "CLMADJCODE", "CLMADJAMT",
-                                    "CLMADJQTY"};
+                                "CLMADJQTY"};
 const Names kClaimAdjustmentEach = {"CLMADJCODE", "CLMADJAMT", "CLMADJQTY"};
 const Names kRemitLine = {"DATEOFSERVICE",    "PROCEDURE",           "PROCEDUREMODA",
-                              "PROCEDUREMODB",    "PROCEDUREMODC",       "PROCEDUREMODD",
-                              "PROCBILLEDAMT",    "PROCPAYAMT",          "PROCREVENUECODE",
-                              "PROCUNITSPAID",    "PROCUNITS",           "PROCEDUREDESCRIPTION",
-                              "PROCALLOWEDAMT",   "PROCPERDAYLIMITAMT",  "PROCDEDUCTIONAMT",
-                              "PROCNETBILLEDAMT", "PROCTAXAMT",          "PROCTOTALBEFORETAXESAMT",
-                              "PROCDEDUCTAMT",    "PROCCOINSAMT",        "PROCCOADJAMT",
-                              "PROCPROTHERAM",    "PROCCOPAYAMT",        "SERVICEDATEFROM",
-                              "SERVICEDATETO",    "PROCPRIORAUTHNUMBER", "PROCCTLNUMBER",
-                              "PROCREMARKCODE"};
-const Names kRemitLineAdjustment = {"PROCADJGRPCODE", "PROCADJCODE", "PROCADJAMT",
-                                        "PROCADJQTY"};
+                          "PROCEDUREMODB",    "PROCEDUREMODC",       "PROCEDUREMODD",
+                          "PROCBILLEDAMT",    "PROCPAYAMT",          "PROCREVENUECODE",
+                          "PROCUNITSPAID",    "PROCUNITS",           "PROCEDUREDESCRIPTION",
+                          "PROCALLOWEDAMT",   "PROCPERDAYLIMITAMT",  "PROCDEDUCTIONAMT",
+                          "PROCNETBILLEDAMT", "PROCTAXAMT",          "PROCTOTALBEFORETAXESAMT",
+                          "PROCDEDUCTAMT",    "PROCCOINSAMT",        "PROCCOADJAMT",
+                          "PROCPROTHERAM",    "PROCCOPAYAMT",        "SERVICEDATEFROM",
+                          "SERVICEDATETO",    "PROCPRIORAUTHNUMBER", "PROCCTLNUMBER",
+                          "PROCREMARKCODE"};
+const Names kRemitLineAdjustment = {"PROCADJGRPCODE", "PROCADJCODE", "PROCADJAMT", "PROCADJQTY"};
 const Names kProviderAdjustmentLetter = {"PROVADJREASONCODE", "PROVADJREASONID", "PROVADJAMT"};
 
 const Names kEligibilitySubscriber = {"SUBID",  "SUBIDQUAL",        "SUBLNAME",     "SUBFNAME",
-                                          "SUBMI",  "SUBADDIDCODEDESC", "SUBADDIDCODE", "SUBADDID",
-                                          "SUBDOB", "SUBGENDER"};
+                                      "SUBMI",  "SUBADDIDCODEDESC", "SUBADDIDCODE", "SUBADDID",
+                                      "SUBDOB", "SUBGENDER"};
 const Names kDependent = {"DEPID", "DEPLNAME", "DEPFNAME", "DEPMI"};
 const Names kEligibilityAlways = {"INQUIRYCODE",
-                                      "INQUIRYDESC",
-                                      "REQVALRESPONSECODE",
-                                      "REQVALREJECTREASONDESC",
-                                      "REQVALREJECTREASONCODE",
-                                      "REQVALFOLLOWUPCODE",
-                                      "TRACEREFID",
-                                      "TRACEORGID",
-                                      "TRACEREFRENCEID",
-                                      "INFORMATIONRECEIVERNAME",
-                                      "INFORMATIONRECEIVERIDTYPECODE",
-                                      "INFORMATIONRECEIVERIDTYPEDESC",
-                                      "INFORMATIONRECEIVERIDCODE",
-                                      "XOVERCARRIER",
-                                      "SERVICEDATE",
-                                      "ISSUEDATE",
-                                      "ELIGIBILITYDATE",
-                                      "ADMISSIONSERVICEDATE",
-                                      "SERVICEPROVIDERID",
-                                      "SERVICEPROVIDER"};
+                                  "INQUIRYDESC",
+                                  "REQVALRESPONSECODE",
+                                  "REQVALREJECTREASONDESC",
+                                  "REQVALREJECTREASONCODE",
+                                  "REQVALFOLLOWUPCODE",
+                                  "TRACEREFID",
+                                  "TRACEORGID",
+                                  "TRACEREFRENCEID",
+                                  "INFORMATIONRECEIVERNAME",
+                                  "INFORMATIONRECEIVERIDTYPECODE",
+                                  "INFORMATIONRECEIVERIDTYPEDESC",
+                                  "INFORMATIONRECEIVERIDCODE",
+                                  "XOVERCARRIER",
+                                  "SERVICEDATE",
+                                  "ISSUEDATE",
+                                  "ELIGIBILITYDATE",
+                                  "ADMISSIONSERVICEDATE",
+                                  "SERVICEPROVIDERID",
+                                  "SERVICEPROVIDER"};
 const Names kEligibilityLine = {"BENEFIT",     "COVERAGELEVEL", "SERVICETYPE", "INSURANCETYPE",
-                                    "DESCRIPTION", "TIMEPERIOD",    "AMOUNT"};
+                                "DESCRIPTION", "TIMEPERIOD",    "AMOUNT"};
 const Names kStatusClaim = {"DATEOFSERVICE",    "CLAIMPERIODDATESTART",  "DATERECEIVED",
-                                "TRACEID",          "CLAIMPAYMENTMETHODCOD", "CLAIMCHECKDATE",
-                                "CLAIMCHECKNUMBER", "CLAIMTOTALAMOUNT",      "CLAIMPAYMENTAMOUNT",
-                                "CLAIMSTATUS1",     "CLAIMSTATUSCODE1",      "CLAIMSTATUS2",
-                                "CLAIMSTATUSCODE2", "CLAIMSTATUS3",          "CLAIMSTATUSCODE3"};
+                            "TRACEID",          "CLAIMPAYMENTMETHODCOD", "CLAIMCHECKDATE",
+                            "CLAIMCHECKNUMBER", "CLAIMTOTALAMOUNT",      "CLAIMPAYMENTAMOUNT",
+                            "CLAIMSTATUS1",     "CLAIMSTATUSCODE1",      "CLAIMSTATUS2",
+                            "CLAIMSTATUSCODE2", "CLAIMSTATUS3",          "CLAIMSTATUSCODE3"};
 
 // The twelve counted groups of 837I: subject (as it appears in the
 // questions), question title and name stem.
