@@ -10,9 +10,7 @@
 // (maximum resident set) is its own. Times are the best of N runs; an
 // export's time is the dispatcher's call (its rows are counted afterwards,
 // untimed). The outputs go to a scratch folder that is removed afterwards.
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,6 +24,7 @@
 #include <memory>
 #include <string>
 
+#include "bench_support.h"
 #include "common/dbf.h"
 #include "common/files.h"
 #include "export/export_837.h"
@@ -40,90 +39,14 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
-struct Figures {
-  double seconds = 0;       // the whole measured work
-  double step_seconds = 0;  // the timed step of the work (the engine alone)
-  long peak_kb = 0;
-  std::uint64_t items = 0;  // segments or rows
-  std::uint64_t output_bytes = 0;
-  bool ok = false;
-};
+using ardentix::bench::Best;
+using ardentix::bench::Clock;
+using ardentix::bench::Figures;
+using ardentix::bench::Work;
 
-struct Work {
-  double seconds = 0;  // when the work times itself (checks of its output left out)
-  std::uint64_t items = 0;
-  double step_seconds = 0;
-  std::uint64_t output_bytes = 0;
-};
-
-// Runs `work` in a child; the child reports through a pipe, the parent reads
-// the child's peak memory from wait4.
-Figures InChild(const std::function<Work()>& work) {
-  int fds[2];
-  if (::pipe(fds) != 0) return {};
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::close(fds[0]);
-    const auto start = Clock::now();
-    const Work w = work();
-    const double seconds =
-        w.seconds > 0 ? w.seconds : std::chrono::duration<double>(Clock::now() - start).count();
-    char line[160];
-    const int n = std::snprintf(line, sizeof line, "%.9f %.9f %llu %llu\n", seconds, w.step_seconds,
-                                static_cast<unsigned long long>(w.items),
-                                static_cast<unsigned long long>(w.output_bytes));
-    if (::write(fds[1], line, static_cast<std::size_t>(n)) != n) ::_exit(1);
-    ::_exit(w.items > 0 ? 0 : 1);
-  }
-  ::close(fds[1]);
-  Figures f;
-  char line[160] = {};
-  std::size_t got = 0;
-  while (got < sizeof line - 1) {
-    const ssize_t n = ::read(fds[0], line + got, sizeof line - 1 - got);
-    if (n <= 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  ::close(fds[0]);
-  int status = 0;
-  struct rusage usage {};
-  if (::wait4(pid, &status, 0, &usage) != pid) return {};
-  unsigned long long items = 0, bytes = 0;
-  f.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
-         std::sscanf(line, "%lf %lf %llu %llu", &f.seconds, &f.step_seconds, &items, &bytes) == 4;
-  f.items = items;
-  f.output_bytes = bytes;
-  f.peak_kb = usage.ru_maxrss;
-  return f;
-}
-
-// The baseline of the load benchmark: read the file into one buffer, then
-// walk its segments and elements without keeping anything.
-Work PlainPass(const char* path) {
-  ardentix::ui::ScopedUi quiet(std::make_unique<ardentix::ui::HeadlessUi>(nullptr));
-  const auto buffer = ardentix::x12::ReadX12Bytes(path);
-  if (!buffer || buffer->size() < 106) return {};
-  const char* p = buffer->data();
-  const char* const end = p + buffer->size();
-  const char element = p[3];
-  const char terminator = p[105];
-  std::uint64_t segments = 0, elements = 0;
-  while (p < end) {
-    const char* t = static_cast<const char*>(std::memchr(p, terminator, end - p));
-    if (t == nullptr) t = end;
-    ++segments;
-    for (const char* q = p; q < t;) {
-      const char* s = static_cast<const char*>(std::memchr(q, element, t - q));
-      ++elements;
-      if (s == nullptr) break;
-      q = s + 1;
-    }
-    p = t + 1;
-  }
-  return {0, segments + (elements == 0 ? 1 : 0), 0, 0};
-}
+// The load benchmark's plain pass over the same file.
+Work PlainPass(const char* path) { return {0, ardentix::bench::PlainPass(path), 0, 0}; }
 
 // Occurrences of `mark` in a file, read in blocks (outputs can be large).
 std::uint64_t CountInFile(const fs::path& file, std::string_view mark) {
@@ -253,18 +176,6 @@ Work Export(const char* path, const std::string& type, const fs::path& folder) {
     w.items = CountInFile(out, type == "CSV" ? "\r\n" : "<CLAIM>");
   }
   return w;
-}
-
-Figures Best(int repeat, const std::function<Work()>& work) {
-  Figures best;
-  for (int i = 0; i < repeat; ++i) {
-    const Figures f = InChild(work);
-    if (!f.ok) return f;
-    const long peak = std::max(best.peak_kb, f.peak_kb);
-    if (!best.ok || f.seconds < best.seconds) best = f;
-    best.peak_kb = peak;
-  }
-  return best;
 }
 
 }  // namespace

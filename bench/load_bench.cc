@@ -8,119 +8,31 @@
 // buffer and splits it into segments and elements without keeping anything;
 // the load reads, detects the delimiters, counts, loads, numbers the claim
 // units and builds the claim index. Times are the best of N runs.
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <memory>
-#include <string>
 
+#include "bench_support.h"
 #include "ui/headless.h"
 #include "ui/ui.h"
 #include "x12/loader.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-struct Figures {
-  double seconds = 0;
-  long peak_kb = 0;
-  std::uint64_t items = 0;  // segments seen
-  bool ok = false;
-};
-
-// Runs `work` in a child; the child reports its time and item count through
-// a pipe, the parent reads the child's peak memory from wait4.
-Figures InChild(const std::function<std::uint64_t()>& work) {
-  int fds[2];
-  if (::pipe(fds) != 0) return {};
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::close(fds[0]);
-    const auto start = Clock::now();
-    const std::uint64_t items = work();
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    char line[128];
-    const int n = std::snprintf(line, sizeof line, "%.9f %llu\n", seconds,
-                                static_cast<unsigned long long>(items));
-    if (::write(fds[1], line, static_cast<std::size_t>(n)) != n) ::_exit(1);
-    ::_exit(0);
-  }
-  ::close(fds[1]);
-  Figures f;
-  char line[128] = {};
-  std::size_t got = 0;
-  while (got < sizeof line - 1) {
-    const ssize_t n = ::read(fds[0], line + got, sizeof line - 1 - got);
-    if (n <= 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  ::close(fds[0]);
-  int status = 0;
-  struct rusage usage {};
-  if (::wait4(pid, &status, 0, &usage) != pid) return {};
-  unsigned long long items = 0;
-  f.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
-         std::sscanf(line, "%lf %llu", &f.seconds, &items) == 2;
-  f.items = items;
-  f.peak_kb = usage.ru_maxrss;
-  return f;
-}
-
-// The baseline: read the file the way the loader does (one buffer), then
-// walk its segments and elements without keeping anything.
-std::uint64_t PlainPass(const char* path) {
-  ardentix::ui::ScopedUi quiet(std::make_unique<ardentix::ui::HeadlessUi>(nullptr));
-  const auto buffer = ardentix::x12::ReadX12Bytes(path);
-  if (!buffer || buffer->size() < 106) return 0;
-  const char* p = buffer->data();
-  const char* const end = p + buffer->size();
-  const char element = p[3];
-  const char terminator = p[105];
-  std::uint64_t segments = 0, elements = 0;
-  while (p < end) {
-    const char* t = static_cast<const char*>(std::memchr(p, terminator, end - p));
-    if (t == nullptr) t = end;
-    ++segments;
-    for (const char* q = p; q < t;) {
-      const char* s = static_cast<const char*>(std::memchr(q, element, t - q));
-      ++elements;
-      if (s == nullptr) break;
-      q = s + 1;
-    }
-    p = t + 1;
-  }
-  return segments + (elements == 0 ? 1 : 0);
-}
+using ardentix::bench::Best;
+using ardentix::bench::Figures;
+using ardentix::bench::PlainPass;
+using ardentix::bench::Work;
 
 std::uint64_t Load(const char* path) {
   ardentix::ui::ScopedUi quiet(std::make_unique<ardentix::ui::HeadlessUi>(nullptr));
   const ardentix::x12::X12File f = ardentix::x12::LoadX12File(path, false);
   return f.status.ok ? f.list.size() : 0;
-}
-
-Figures Best(int repeat, const std::function<std::uint64_t()>& work) {
-  Figures best;
-  for (int i = 0; i < repeat; ++i) {
-    const Figures f = InChild(work);
-    if (!f.ok) return f;
-    if (!best.ok || f.seconds < best.seconds) {
-      const long peak = std::max(best.peak_kb, f.peak_kb);
-      best = f;
-      best.peak_kb = peak;
-    } else {
-      best.peak_kb = std::max(best.peak_kb, f.peak_kb);
-    }
-  }
-  return best;
 }
 
 }  // namespace
@@ -148,8 +60,8 @@ int main(int argc, char** argv) {
   // Warm the page cache so both passes read from memory.
   PlainPass(path);
 
-  const Figures plain = Best(repeat, [path] { return PlainPass(path); });
-  const Figures load = Best(repeat, [path] { return Load(path); });
+  const Figures plain = Best(repeat, [path] { return Work{.items = PlainPass(path)}; });
+  const Figures load = Best(repeat, [path] { return Work{.items = Load(path)}; });
   if (!plain.ok || !load.ok || load.items == 0) {
     std::fprintf(stderr, "load_bench: a measurement failed\n");
     return 1;
