@@ -940,23 +940,6 @@ void ClaimLookup::Prepare(std::size_t claim, std::size_t occurrence) const {
       u.subscriber == 0 ? static_cast<std::uint32_t>(st.recs.size()) : st.PositionOf(u.subscriber);
 }
 
-namespace {
-
-// Component n (1-based) of an element; empty when absent.
-std::string_view Component(std::string_view element, char separator, std::size_t n) {
-  std::size_t begin = 0;
-  for (std::size_t i = 1; i < n; ++i) {
-    while (begin < element.size() && element[begin] != separator) ++begin;
-    if (begin == element.size()) return {};
-    ++begin;
-  }
-  std::size_t end = begin;
-  while (end < element.size() && element[end] != separator) ++end;
-  return element.substr(begin, end - begin);
-}
-
-}  // namespace
-
 void ClaimLookup::ValueInto(const BoundField& field, std::size_t claim, std::size_t occurrence,
                             std::string& out) const {
   out.clear();
@@ -986,7 +969,7 @@ void ClaimLookup::ValueInto(const BoundField& field, std::size_t claim, std::siz
     } else if (read) {
       const x12::X12Delimiters& d = list_->delimiters();
       const std::string_view element = st.Element(at, element_field - 1, d.element);
-      out.assign(component == 0 ? element : Component(element, d.component, component));
+      out.assign(component == 0 ? element : Piece(element, d.component, component));
     }
   }
 }
