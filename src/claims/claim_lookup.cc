@@ -589,6 +589,14 @@ struct ClaimLookup::State {
     return {r.text + begin, end - begin};
   }
 
+  // Field f (2 or more: element f - 1) of the record at position j in the
+  // lookup's numbering, component n (0 the whole element).
+  std::string_view Field(std::uint32_t j, std::size_t f, std::size_t n,
+                         const x12::X12Delimiters& d) {
+    const std::string_view element = Element(j, f - 1, d.element);
+    return n == 0 ? element : Piece(element, d.component, n);
+  }
+
   // Notes the separators of record start + i of the unit (its text is
   // shorter than 64 KB). Eight bytes are looked at in one step: the bytes
   // equal to the separator become the high bits of `found`.
@@ -967,9 +975,7 @@ void ClaimLookup::ValueInto(const BoundField& field, std::size_t claim, std::siz
     if (p.format != Format::kNone || element_field < 2) {
       Worded(p, f, at, element_field, component, read, out);
     } else if (read) {
-      const x12::X12Delimiters& d = list_->delimiters();
-      const std::string_view element = st.Element(at, element_field - 1, d.element);
-      out.assign(component == 0 ? element : Piece(element, d.component, component));
+      out.assign(st.Field(at, element_field, component, list_->delimiters()));
     }
   }
 }
@@ -981,7 +987,10 @@ void ClaimLookup::Worded(const RulePlan& p, const ResolvedField& f, std::uint32_
                          std::string& out) const {
   const std::uint32_t rec = state_->Number(at);
   std::string raw;
-  if (read) raw = rules::ReadField(*list_, rec, field, component);
+  if (read) {
+    raw = field < 2 ? rules::ReadField(*list_, rec, field, component)
+                    : std::string(state_->Field(at, field, component, list_->delimiters()));
+  }
   out = rules::Apply(*p.rule, f, std::move(raw), rec != 0, *list_, rec);
 }
 
