@@ -650,10 +650,6 @@ const Rule* RuleForEntry(int entry) {
 const Rule& UserClaimRule() { return Rules().user_claim; }
 const Rule& UserHeaderRule() { return Rules().user_header; }
 
-bool IdMatches(std::string_view record_id, std::string_view id) {
-  return record_id.starts_with(id);
-}
-
 bool Matches(const x12::SegmentList& list, std::uint32_t rec, const Seg& seg) {
   if (!list.Id(rec).starts_with(seg.id)) return false;
   if (!seg.HasQualifier()) return true;

@@ -145,7 +145,6 @@ std::string ReadField(const x12::SegmentList& list, std::uint32_t rec, std::size
                       std::size_t component);
 // True when record `rec` has the segment's id (prefix) and qualifier.
 bool Matches(const x12::SegmentList& list, std::uint32_t rec, const Seg& seg);
-bool IdMatches(std::string_view record_id, std::string_view id);
 // The formatting of a found value. `found` is false when the record was
 // not found at all.
 std::string Apply(const Rule& rule, const ResolvedField& field, std::string raw, bool found,
