@@ -240,21 +240,27 @@ std::string RunRule(const Rule& rule, const ResolvedField& f, S& s) {
   return value;
 }
 
+// A user-defined name: each of its definitions in table order reads its
+// RETURN= field from the first record of the scope with its segment and
+// qualifier; the first text that is not empty is the value.
+template <class S>
+std::string UserValue(const ResolvedField& f, Scope scope, S& s) {
+  for (const UserFieldDef& d : f.user_fields) {
+    const std::uint32_t rec = s.First(scope, Seg{d.segment, d.qualifier, {}});
+    if (rec == 0 || d.return_field <= 0) continue;
+    std::string v = ReadField(s.list(), rec, static_cast<std::size_t>(d.return_field), 0);
+    if (!v.empty()) return v;
+  }
+  return {};
+}
+
 // The claim-level value of `f` (codes 201 to 246 and 300); empty for others.
 template <class S>
 std::string EvaluateClaim(const ResolvedField& f, const Rule* rule, S& s) {
   const FieldGroupCode code = f.code;
   if (!((code >= 201 && code <= 246) || code == kUserClaimFieldCode)) return {};
   if (!s.ClaimValid()) return {};
-  if (code == kUserClaimFieldCode) {
-    for (const UserFieldDef& d : f.user_fields) {
-      const std::uint32_t rec = s.First(Scope::kUnit, Seg{d.segment, d.qualifier, {}});
-      if (rec == 0 || d.return_field <= 0) continue;
-      std::string v = ReadField(s.list(), rec, static_cast<std::size_t>(d.return_field), 0);
-      if (!v.empty()) return v;
-    }
-    return {};
-  }
+  if (code == kUserClaimFieldCode) return UserValue(f, Scope::kUnit, s);
   if (rule == nullptr || !f.suffix_ok) return {};
   if (!rule->rest_prefix.empty() && !f.rest().starts_with(rule->rest_prefix)) return {};
   if (rule->special == Special::kClaimTotal) return s.ClaimTotal();
@@ -267,15 +273,7 @@ std::string EvaluateClaim(const ResolvedField& f, const Rule* rule, S& s) {
 template <class S>
 std::string EvaluateHeader(const ResolvedField& f, const Rule* rule, S& s) {
   const FieldGroupCode code = f.code;
-  if (code == kUnknownFieldCode) {
-    for (const UserFieldDef& d : f.user_fields) {
-      const std::uint32_t rec = s.First(Scope::kList, Seg{d.segment, d.qualifier, {}});
-      if (rec == 0 || d.return_field <= 0) continue;
-      std::string v = ReadField(s.list(), rec, static_cast<std::size_t>(d.return_field), 0);
-      if (!v.empty()) return v;
-    }
-    return {};
-  }
+  if (code == kUnknownFieldCode) return UserValue(f, Scope::kList, s);
   if (code < 101 || code > 111) return {};
   if (rule == nullptr || !f.suffix_ok) return {};
   return RunRule(*rule, f, s);
