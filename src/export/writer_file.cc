@@ -15,8 +15,6 @@ namespace {
 
 constexpr std::size_t kBufferSize = 1 << 20;
 
-std::string Quoted(const std::filesystem::path& p) { return p.string(); }
-
 }  // namespace
 
 WriterFile::~WriterFile() {
@@ -24,7 +22,7 @@ WriterFile::~WriterFile() {
 }
 
 bool WriterFile::Fail(std::string_view what, int err) {
-  error_ = "cannot " + std::string(what) + " " + Quoted(path_) + ": " + std::strerror(err);
+  error_ = "cannot " + std::string(what) + " " + path_.string() + ": " + std::strerror(err);
   return false;
 }
 
@@ -121,9 +119,12 @@ bool WriterFile::StartAt(std::uint64_t offset) {
 }
 
 bool WriterFile::WriteAll(const char* data, std::size_t size) {
+  return WriteFrom(data, size, position_, seekable_);
+}
+
+bool WriterFile::WriteFrom(const char* data, std::size_t size, std::uint64_t& offset, bool seek) {
   while (size > 0) {
-    ssize_t n =
-        seekable_ ? pwrite(fd_, data, size, static_cast<off_t>(position_)) : write(fd_, data, size);
+    ssize_t n = seek ? pwrite(fd_, data, size, static_cast<off_t>(offset)) : write(fd_, data, size);
     if (n < 0) {
       if (errno == EINTR) continue;
       return Fail("write", errno);
@@ -131,7 +132,7 @@ bool WriterFile::WriteAll(const char* data, std::size_t size) {
     if (n == 0) return Fail("write", EIO);
     data += n;
     size -= static_cast<std::size_t>(n);
-    position_ += static_cast<std::uint64_t>(n);
+    offset += static_cast<std::uint64_t>(n);
   }
   return true;
 }
@@ -184,21 +185,7 @@ bool WriterFile::Append(std::string_view bytes) {
 }
 
 bool WriterFile::WriteAt(std::uint64_t offset, std::string_view bytes) {
-  if (!Flush()) return false;
-  const char* data = bytes.data();
-  std::size_t size = bytes.size();
-  while (size > 0) {
-    ssize_t n = pwrite(fd_, data, size, static_cast<off_t>(offset));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return Fail("write", errno);
-    }
-    if (n == 0) return Fail("write", EIO);
-    data += n;
-    size -= static_cast<std::size_t>(n);
-    offset += static_cast<std::uint64_t>(n);
-  }
-  return true;
+  return Flush() && WriteFrom(bytes.data(), bytes.size(), offset, true);
 }
 
 bool WriterFile::ReadAt(std::uint64_t offset, std::size_t count, std::string& out) {

@@ -63,7 +63,10 @@ class WriterFile {
   void StartBuffer();
   bool Flush();
   bool Fail(std::string_view what, int err);
-  bool WriteAll(const char* data, std::size_t size);
+  bool WriteAll(const char* data, std::size_t size);  // at position_, moving it on
+  // Writes all of `data` at `offset` (with `seek`) or at the end of a file
+  // that cannot seek, moving `offset` on by what was written.
+  bool WriteFrom(const char* data, std::size_t size, std::uint64_t& offset, bool seek);
 
   int fd_ = -1;
   bool seekable_ = true;
