@@ -12,11 +12,6 @@ namespace ardentix {
 
 namespace {
 
-char* Put(char* out, std::string_view bytes) {
-  std::memcpy(out, bytes.data(), bytes.size());
-  return out + bytes.size();
-}
-
 class CsvWriter : public OutputWriter {
  public:
   WriterStatus Open(std::string_view target, std::span<const WriterColumn> columns,
@@ -175,9 +170,7 @@ WriterStatus CsvWriter::Open(std::string_view target, std::span<const WriterColu
 WriterStatus CsvWriter::WriteRow(std::span<const std::string> values, std::span<const ValueMark>) {
   if (failed()) return Failure();
   if (!open_) return Failed("the comma-separated output is not open");
-  if (values.size() != columns_)
-    return Failed("a row has " + std::to_string(values.size()) + " values for " +
-                  std::to_string(columns_) + " columns");
+  if (values.size() != columns_) return Failed(WrongRowSize(values.size(), columns_));
   if (!WriteLine(values.size(), [&](std::size_t i) -> std::string_view { return values[i]; })) {
     file_.Abort();
     return Failed(file_.error());

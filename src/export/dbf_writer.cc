@@ -127,9 +127,7 @@ WriterStatus DbfWriter::Open(std::string_view target, std::span<const WriterColu
 WriterStatus DbfWriter::WriteRow(std::span<const std::string> values, std::span<const ValueMark>) {
   if (failed()) return Failure();
   if (!open_) return Failed("the dBASE table is not open");
-  if (values.size() != columns_)
-    return Abandon("a row has " + std::to_string(values.size()) + " values for " +
-                   std::to_string(columns_) + " columns");
+  if (values.size() != columns_) return Abandon(WrongRowSize(values.size(), columns_));
   if (count_ == UINT32_MAX) return Abandon("the dBASE table is full");
   // The record is built straight in the file's buffer: blanks, then each
   // value cut to its field.

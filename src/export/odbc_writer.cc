@@ -559,8 +559,7 @@ WriterStatus OdbcWriter::WriteRow(std::span<const std::string> values, std::span
   if (!open_) return Failed("the ODBC table is not open");
   if (values.size() != input_columns_) {
     Disconnect(false);
-    return Failed("a row has " + std::to_string(values.size()) + " values for " +
-                  std::to_string(input_columns_) + " columns");
+    return Failed(WrongRowSize(values.size(), input_columns_));
   }
   PutValue(0, RecidText(next_recid_));
   for (std::size_t i = 1; i < columns_.size(); ++i) PutValue(i, values[i - 1]);

@@ -15,6 +15,7 @@
 #define ARDENTIX_EXPORT_WRITER_FILE_H_
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -83,6 +84,13 @@ class WriterFile {
   std::size_t used_ = 0;
   std::string error_;
 };
+
+// Copies `bytes` into room taken with WriterFile::Room and returns the end
+// of the copy, where the next bytes of the row go.
+inline char* Put(char* out, std::string_view bytes) {
+  std::memcpy(out, bytes.data(), bytes.size());
+  return out + bytes.size();
+}
 
 }  // namespace ardentix
 

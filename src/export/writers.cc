@@ -58,6 +58,11 @@ WriterStatus OutputWriter::Failed(std::string why) {
   return WriterStatus::Fail(failure_);
 }
 
+std::string OutputWriter::WrongRowSize(std::size_t values, std::size_t columns) {
+  return "a row has " + std::to_string(values) + " values for " + std::to_string(columns) +
+         " columns";
+}
+
 namespace {
 
 // The ODBC writer of a build without unixODBC: says so when opened.

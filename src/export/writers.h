@@ -151,6 +151,9 @@ class OutputWriter {
   WriterStatus Failed(std::string why);
   WriterStatus Failure() const { return WriterStatus::Fail(failure_); }
   bool failed() const { return failed_; }
+  // The reason given for a row whose number of values is not the number of
+  // columns the writer was opened with.
+  static std::string WrongRowSize(std::size_t values, std::size_t columns);
 
   std::vector<std::string> notices_;
   std::string target_;

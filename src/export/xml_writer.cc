@@ -192,11 +192,6 @@ class XmlWriter : public OutputWriter {
   bool open_ = false;
 };
 
-char* Put(char* out, std::string_view bytes) {
-  std::memcpy(out, bytes.data(), bytes.size());
-  return out + bytes.size();
-}
-
 // Copies a value to `out`, every byte as the byte map says.
 char* XmlWriter::PutValue(char* out, std::string_view value) const {
   for (const char c : value) {
@@ -319,8 +314,7 @@ WriterStatus XmlWriter::WriteRow(std::span<const std::string> values,
   if (failed()) return Failure();
   if (!open_) return Failed("the XML output is not open");
   if (values.size() != open_tags_.size())
-    return Failed("a row has " + std::to_string(values.size()) + " values for " +
-                  std::to_string(open_tags_.size()) + " columns");
+    return Failed(WrongRowSize(values.size(), open_tags_.size()));
   // The record is built straight in the file's buffer, in room for its
   // longest form (every byte of every value at its widest).
   std::size_t room_size = kRecordOpen.size() + kRecordClose.size();
