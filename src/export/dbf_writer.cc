@@ -1,10 +1,5 @@
 #include "export/dbf_writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <ctime>
 

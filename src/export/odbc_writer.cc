@@ -231,7 +231,6 @@ class OdbcWriter : public OutputWriter {
   WriterStatus OdbcFailed(std::string_view action, SQLSMALLINT type, SQLHANDLE handle) {
     return Failed("ODBC error while " + std::string(action) + ": " + Diagnostics(type, handle));
   }
-  WriterStatus Refuse(std::string why) { return Failed(std::move(why)); }
   WriterStatus OpenConnected(const OdbcDestination& dest, std::span<const WriterColumn> columns,
                              const WriterOptions& options);
   // The SQL form of a name for a new table: bare or quoted; nullopt when
@@ -331,12 +330,12 @@ WriterStatus OdbcWriter::UseExistingColumns(const std::string& listed) {
     auto it = std::find_if(existing.begin(), existing.end(),
                            [&](const Existing& e) { return EqualsNoCase(e.name, c.name); });
     if (it == existing.end())
-      return Refuse("table " + listed + " has no column \"" + c.name +
+      return Failed("table " + listed + " has no column \"" + c.name +
                     "\"; nothing was added to it");
     std::optional<std::string> sql = Quoted(it->name);
     if (!sql) sql = SqlName(it->name);
     if (!sql)
-      return Refuse("column \"" + it->name + "\" of table " + listed +
+      return Failed("column \"" + it->name + "\" of table " + listed +
                     " cannot be named safely in SQL; nothing was added");
     c.sql = *sql;
     if (it->size > 0 && it->size < 1 << 20) c.length = static_cast<int>(it->size);
@@ -346,14 +345,14 @@ WriterStatus OdbcWriter::UseExistingColumns(const std::string& listed) {
 
 WriterStatus OdbcWriter::CreateTable() {
   std::optional<std::string> table = SqlName(target_);
-  if (!table) return Refuse("\"" + target_ + "\" cannot be used as a table name");
+  if (!table) return Failed("\"" + target_ + "\" cannot be used as a table name");
   table_sql_ = *table;
   std::string sql = "CREATE TABLE " + table_sql_ + " (";
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     OdbcColumn& c = columns_[i];
     std::optional<std::string> name = SqlName(c.name);
     if (!name)
-      return Refuse("\"" + c.name + "\" cannot be used as a column name; table " + target_ +
+      return Failed("\"" + c.name + "\" cannot be used as a column name; table " + target_ +
                     " was not created");
     if (*name != c.name)
       notices_.push_back("column \"" + c.name + "\" is written as " + *name + " in SQL");
@@ -516,7 +515,7 @@ WriterStatus OdbcWriter::OpenConnected(const OdbcDestination& dest,
   SQLRETURN r;
   if (dest.sqlite_file) {
     std::optional<std::string> conn = ConnectionStringFor(env_.get(), dest.source, &why);
-    if (!conn) return Refuse(why);
+    if (!conn) return Failed(why);
     std::array<SQLCHAR, 1024> out{};
     SQLSMALLINT out_len = 0;
     r = SQLDriverConnect(dbc_, nullptr, reinterpret_cast<SQLCHAR*>(conn->data()), SQL_NTS,
