@@ -76,6 +76,24 @@ PdfStatus Failure(PdfStatus::Code code, std::string reason, int error_number = 0
 
 PdfStatus NotOpen() { return Failure(PdfStatus::Code::kNotOpen, "no PDF document is open"); }
 
+// Appends the string body of `text` to `out` (see EscapePdfText).
+void AppendEscapedPdfText(std::string& out, std::string_view text) {
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\' || c == '(' || c == ')') {
+      out += '\\';
+      out += c;
+    } else if (byte < 32) {
+      out += '\\';
+      out += static_cast<char>('0' + (byte >> 6));
+      out += static_cast<char>('0' + ((byte >> 3) & 7));
+      out += static_cast<char>('0' + (byte & 7));
+    } else {
+      out += c;
+    }
+  }
+}
+
 }  // namespace
 
 PdfDateTime LocalPdfDateTime() {
@@ -114,20 +132,7 @@ PdfPageSize LookUpPdfPageSize(std::string_view name, char orientation) {
 std::string EscapePdfText(std::string_view text) {
   std::string out;
   out.reserve(text.size() + 8);
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\\' || c == '(' || c == ')') {
-      out += '\\';
-      out += c;
-    } else if (byte < 32) {
-      out += '\\';
-      out += static_cast<char>('0' + (byte >> 6));
-      out += static_cast<char>('0' + ((byte >> 3) & 7));
-      out += static_cast<char>('0' + (byte & 7));
-    } else {
-      out += c;
-    }
-  }
+  AppendEscapedPdfText(out, text);
   return out;
 }
 
@@ -260,9 +265,14 @@ PdfStatus PdfWriter::PlaceText(std::string_view text, double y, double x) {
   if (!std::isfinite(x) || !std::isfinite(y)) {
     return Failure(PdfStatus::Code::kBadNumber, "text position is not a number");
   }
-  std::string body(text);
-  const std::size_t marker = body.find("#pagenumber#");
-  if (marker != std::string::npos) body.replace(marker, 12, Number(page_count_));
+  // The text is copied only when its page number marker is filled in.
+  std::string numbered;
+  std::string_view body = text;
+  const std::size_t marker = text.find("#pagenumber#");
+  if (marker != std::string_view::npos) {
+    numbered.assign(text).replace(marker, 12, Number(page_count_));
+    body = numbered;
+  }
   if (TrimBlanks(body).empty()) return PdfStatus::Ok();
 
   content_ += "\r\nBT ";
@@ -279,7 +289,7 @@ PdfStatus PdfWriter::PlaceText(std::string_view text, double y, double x) {
   content_ += ' ';
   content_ += Decimal2(y);
   content_ += " Td (";
-  content_ += EscapePdfText(body);
+  AppendEscapedPdfText(content_, body);
   content_ += ") Tj ET";
   return PdfStatus::Ok();
 }
