@@ -20,6 +20,7 @@ namespace ardentix {
 namespace {
 
 using pdf_test::FixedTime;
+using pdf_test::Letter;
 using pdf_test::ReadBytes;
 using pdf_test::TempFolder;
 
@@ -81,9 +82,7 @@ class PdfReadersTest : public ::testing::Test {
   void SetUp() override {
     PdfWriter writer(FixedTime);
     ASSERT_TRUE(writer.Open(file_).ok());
-    PdfPageSetup letter;
-    letter.size_name = "LETTER";
-    letter.orientation = 'P';
+    const PdfPageSetup letter = Letter();
     writer.NewPage(letter);
     writer.PlaceText(kLatin1Text, 750, 20);
     writer.SetFont("Helvetica", PdfFontStyle::kBold, 14);

@@ -40,6 +40,14 @@ class TempFolder {
 // 29 Feb 2024 13:14:15, written as D:20240229131415.
 inline PdfDateTime FixedTime() { return {2024, 2, 29, 13, 14, 15}; }
 
+// The page set-up the report code passes: "LETTER" portrait.
+inline PdfPageSetup Letter() {
+  PdfPageSetup setup;
+  setup.size_name = "LETTER";
+  setup.orientation = 'P';
+  return setup;
+}
+
 // The lines joined, each ended by CR LF.
 inline std::string Crlf(std::initializer_list<std::string_view> lines) {
   std::string out;

@@ -12,6 +12,7 @@ namespace {
 
 using pdf_test::Crlf;
 using pdf_test::FixedTime;
+using pdf_test::Letter;
 using pdf_test::ReadBytes;
 using pdf_test::TempFolder;
 
@@ -576,13 +577,6 @@ std::string Written(Fill fill) {
     EXPECT_TRUE(closed.ok()) << closed.reason;
   }
   return ReadBytes(file);
-}
-
-PdfPageSetup Letter() {
-  PdfPageSetup setup;
-  setup.size_name = "LETTER";
-  setup.orientation = 'P';
-  return setup;
 }
 
 TEST(PdfWriterGolden, OpenAndCloseWritesOneEmptyListedPage) {

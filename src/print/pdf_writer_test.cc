@@ -18,16 +18,10 @@ namespace ardentix {
 namespace {
 
 using pdf_test::FixedTime;
+using pdf_test::Letter;
 using pdf_test::ReadBytes;
 using pdf_test::StreamContents;
 using pdf_test::TempFolder;
-
-PdfPageSetup Letter() {
-  PdfPageSetup setup;
-  setup.size_name = "LETTER";
-  setup.orientation = 'P';
-  return setup;
-}
 
 std::uint64_t ReadNumber(std::string_view bytes, std::size_t at) {
   std::uint64_t value = 0;
