@@ -79,10 +79,14 @@ OpenResult OpenX12File(const OpenRequest& request) {
   std::error_code ec;
   const std::string base_folder =
       request.base_folder.empty() ? fs::current_path(ec).string() : request.base_folder;
-  const fs::path settings = request.settings_folder;
-  const std::string filter = ViewerSetting(1, settings);
-  const std::array<std::vector<std::string>, 12> field_lists = ViewerFieldLists(settings);
-  const bool merge_off = ViewerSetting(115, settings) == "1";
+  // qv.ini is read once for the file; every setting below comes from that text.
+  const std::string own_settings =
+      request.settings_text != nullptr ? std::string() : ReadSettingsText(request.settings_folder);
+  const std::string_view settings =
+      request.settings_text != nullptr ? std::string_view(*request.settings_text) : own_settings;
+  const std::string filter = ViewerSettingFromText(1, settings);
+  const std::array<std::vector<std::string>, 12> field_lists = ViewerFieldListsFromText(settings);
+  const bool merge_off = ViewerSettingFromText(115, settings) == "1";
   const std::vector<std::string>& loop_ids = LoopIdTable();
 
   const OptionWords options = SplitOptions(spec.parse_options);
@@ -149,7 +153,7 @@ OpenResult OpenX12File(const OpenRequest& request) {
   LoadOptions load;
   load.meter_name = file;
   SegmentList list = LoadSegments(std::move(buffer), count, detected.delimiters, load);
-  const ini::CheckPairs check_table = CheckTable(settings);
+  const ini::CheckPairs check_table = ini::CheckTableFromText(settings);
   ClaimIndex index = BuildClaimIndex(list, 1);
   const std::size_t interchanges = CountSegmentsOfKind("ISA", list);
   std::size_t sets = CountSegmentsOfKind("ST", list);
@@ -208,7 +212,7 @@ OpenResult OpenX12File(const OpenRequest& request) {
     JoinSettings join;
     join.merge_text = !merge_off;
     join.header_line = options.Has("HO");
-    join.xml_encoding = ini::ExportSetting(11, ini::ExportSettingDefault(11), settings);
+    join.xml_encoding = ini::ExportSettingFromText(11, ini::ExportSettingDefault(11), settings);
     joiner.emplace(spec, join);
   }
   // The dialog pickers of interactive runs; without them every part is taken

@@ -128,6 +128,9 @@ struct OpenRequest {
   std::string base_folder;      // empty: the current folder
   ParseSpec* spec = nullptr;    // unattended runs; interactive callers pass none
   std::string settings_folder;  // where qv.ini is read (empty: the current folder)
+  // qv.ini as the caller already read it for this file (x12/settings.h
+  // ReadSettingsText); nullptr: the dispatcher reads it from settings_folder.
+  const std::string* settings_text = nullptr;
 };
 
 struct OpenResult {

@@ -196,6 +196,23 @@ TEST_F(DispatchTest, MergeStOffKeepsTheSetFiles) {
   EXPECT_TRUE(fs::exists(dir / "claims_ST3.csv"));
 }
 
+TEST_F(DispatchTest, TheCallersReadingOfQvIniStandsForTheFile) {
+  // qv.ini on disk says nothing; the text the caller read for this file
+  // decides.
+  dir.Write("qv.ini", "");
+  const std::string settings = "[X12PARSER]\r\nMERGEST=OFF\r\nCOMMAND=0\r\n";
+  ParseSpec spec = Spec("CSV", "HO");
+  OpenRequest request;
+  request.file = FixturePath("837p_three_sets.x12").string();
+  request.mode = DispatchMode::kExport;
+  request.spec = &spec;
+  request.settings_folder = dir.path().string();
+  request.settings_text = &settings;
+  EXPECT_FALSE(OpenX12File(request).failed);
+  EXPECT_FALSE(fs::exists(dir / "claims.csv"));
+  EXPECT_EQ(Read(dir / "claims_ST2.csv"), "TYPE,CLAIM\r\n837,C3\r\n");
+}
+
 TEST_F(DispatchTest, EverySetOfEveryInterchangeIsProcessed) {
   ParseSpec spec = Spec("XML", "");
   const OpenResult r = Run(FixturePath("837p_two_interchanges.x12"), DispatchMode::kExport, &spec);

@@ -1,12 +1,23 @@
 #include "x12/settings.h"
 
+#include "common/files.h"
 #include "ui/ui.h"
 
 namespace ardentix::x12 {
 
+std::string ReadSettingsText(const std::filesystem::path& folder) {
+  std::string bytes;
+  if (auto path = ini::FindIni(folder)) ReadWholeFile(*path, bytes);
+  return bytes;
+}
+
+std::string ViewerSettingFromText(int request, std::string_view ini_text) {
+  if (request >= 100 && request <= 111) return ini::IniListFromText(request, ini_text).front();
+  return ini::IniValueFromText(request, ini_text);
+}
+
 std::string ViewerSetting(int request, const std::filesystem::path& folder) {
-  if (request >= 100 && request <= 111) return ini::IniList(request, folder).front();
-  return ini::IniValue(request, folder);
+  return ViewerSettingFromText(request, ReadSettingsText(folder));
 }
 
 std::vector<std::string> ViewerSettingList(int request, const std::filesystem::path& folder) {
@@ -14,11 +25,15 @@ std::vector<std::string> ViewerSettingList(int request, const std::filesystem::p
   return ini::IniList(request, folder);
 }
 
-std::array<std::vector<std::string>, 12> ViewerFieldLists(const std::filesystem::path& folder) {
+std::array<std::vector<std::string>, 12> ViewerFieldListsFromText(std::string_view ini_text) {
   std::array<std::vector<std::string>, 12> lists;
   for (int k = 0; k < 12; ++k)
-    lists[static_cast<std::size_t>(k)] = ViewerSettingList(100 + k, folder);
+    lists[static_cast<std::size_t>(k)] = ini::IniListFromText(100 + k, ini_text);
   return lists;
+}
+
+std::array<std::vector<std::string>, 12> ViewerFieldLists(const std::filesystem::path& folder) {
+  return ViewerFieldListsFromText(ReadSettingsText(folder));
 }
 
 ini::CheckPairs CheckTable(const std::filesystem::path& folder) { return ini::CheckTable(folder); }

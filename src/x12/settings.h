@@ -2,6 +2,8 @@
 // (`ViewerSetting` by request number, `CheckTable`), and the "Select 997
 // File" chooser. The readers themselves are those of common/ini.h; qv.ini is
 // read fresh on every request from `folder` (empty = the current folder).
+// Callers that need several settings for one file read qv.ini once with
+// ReadSettingsText and answer every request from that text.
 #ifndef ARDENTIX_X12_SETTINGS_H_
 #define ARDENTIX_X12_SETTINGS_H_
 
@@ -20,11 +22,16 @@ namespace ardentix::x12 {
 // 115 "MERGEST=" ("1" when OFF, else "0"), 116 "BOX25EIN=", 117
 // "BOX25SSN=", 118 "XMLENCODING=". List requests give their first entry.
 std::string ViewerSetting(int request, const std::filesystem::path& folder = {});
+std::string ViewerSettingFromText(int request, std::string_view ini_text);
 // List answers 100..111 (the FIELD= pieces of the 837 viewer, listing,
 // screen and form sections): non-empty values in file order, or one empty entry.
 std::vector<std::string> ViewerSettingList(int request, const std::filesystem::path& folder = {});
 // The twelve lists of requests 100..111, in order.
 std::array<std::vector<std::string>, 12> ViewerFieldLists(const std::filesystem::path& folder = {});
+std::array<std::vector<std::string>, 12> ViewerFieldListsFromText(std::string_view ini_text);
+
+// The bytes of qv.ini in `folder` (empty text when there is none).
+std::string ReadSettingsText(const std::filesystem::path& folder = {});
 
 // [X12CHECKTABLE]: up to 100 (name, value) rows.
 ini::CheckPairs CheckTable(const std::filesystem::path& folder = {});
