@@ -130,6 +130,12 @@ std::string UpToFirstDot(std::string_view name) {
   return std::string(name.substr(0, name.find('.')));
 }
 
+// A numeric viewer setting (FILEREADBLOCK= and the like), negative as 0.
+std::uint64_t SettingNumber(int request, std::string_view ini_text) {
+  return static_cast<std::uint64_t>(
+      std::max<std::int64_t>(0, LeadingInteger(x12::ViewerSettingFromText(request, ini_text))));
+}
+
 // ---- the handler table, watched ---------------------------------------------------
 
 // Wraps the registered handlers for the length of a run so that the driver
@@ -271,7 +277,8 @@ class Run {
   bool Confirm(const fs::path& path);
 
   DispatchResult Dispatch(DispatchMode mode);
-  DispatchResult DispatchBlocks(DispatchMode mode, std::uint64_t block_size);
+  DispatchResult DispatchBlocks(DispatchMode mode, std::uint64_t block_size,
+                                const std::string& ini_text);
   // After the dispatcher: checks and logs an export output.
   void CheckExport(const std::vector<fs::path>& outputs, const std::vector<FileMark>& before,
                    bool log_created);
@@ -514,11 +521,13 @@ DispatchResult Run::Dispatch(DispatchMode mode) {
   const std::string_view word = type_->word;
   const bool blocks_allowed = word == "837" || word == "835" ||
                               (word == "XML" && !options_.merge && !options_.maintain_name);
+  // qv.ini is read once for the file: the block settings and the
+  // dispatcher's settings (for every block) come from this text.
+  const std::string settings = x12::ReadSettingsText(working_);
   if (blocks_allowed) {
-    const std::uint64_t block_size = static_cast<std::uint64_t>(
-        std::max<std::int64_t>(0, LeadingInteger(x12::ViewerSetting(112, working_))));
+    const std::uint64_t block_size = SettingNumber(112, settings);
     if (block_size > 0 && FileSizeOrZero(spec_.source_file) > block_size) {
-      return DispatchBlocks(mode, block_size);
+      return DispatchBlocks(mode, block_size, settings);
     }
   }
   const int calls_before = watch_.calls();
@@ -529,20 +538,20 @@ DispatchResult Run::Dispatch(DispatchMode mode) {
   open.base_folder = request_.base_folder;
   open.spec = &spec_;
   open.settings_folder = working_;
+  open.settings_text = &settings;
   const x12::OpenResult result = x12::OpenX12File(open);
   return DispatchResult{result.text, result.failed, watch_.calls() - calls_before};
 }
 
-DispatchResult Run::DispatchBlocks(DispatchMode mode, std::uint64_t block_size) {
+DispatchResult Run::DispatchBlocks(DispatchMode mode, std::uint64_t block_size,
+                                   const std::string& ini_text) {
   DispatchResult out;
   const bool xml = type_->word == "XML";
   BlockSettings settings;
   settings.block_size = block_size;
   if (!xml) {
-    settings.start = static_cast<std::uint64_t>(
-        std::max<std::int64_t>(0, LeadingInteger(x12::ViewerSetting(113, working_))));
-    settings.count = static_cast<std::uint64_t>(
-        std::max<std::int64_t>(0, LeadingInteger(x12::ViewerSetting(114, working_))));
+    settings.start = SettingNumber(113, ini_text);
+    settings.count = SettingNumber(114, ini_text);
   }
   const std::optional<fs::path> scratch = MakeScratchFile(working_, "tmp", ".dat");
   if (!scratch) {
@@ -592,6 +601,7 @@ DispatchResult Run::DispatchBlocks(DispatchMode mode, std::uint64_t block_size) 
     open.base_folder = request_.base_folder;
     open.spec = &part;
     open.settings_folder = working_;
+    open.settings_text = &ini_text;
     const x12::OpenResult result = x12::OpenX12File(open);
     out.text += result.text;
     if (result.failed) out.failed = true;
