@@ -283,6 +283,8 @@ class Run {
   void CheckExport(const std::vector<fs::path>& outputs, const std::vector<FileMark>& before,
                    bool log_created);
   void WriteDriverOutput(const fs::path& path, const std::string& text);
+  // Writes one output and logs it as created, or shows why it was not.
+  void WriteLogged(const fs::path& path, std::string_view bytes);
   bool OpenPdf(const fs::path& path);
   void ClosePdf(const fs::path& path);
   void Created(const std::string& name) {
@@ -643,7 +645,11 @@ void Run::WriteDriverOutput(const fs::path& path, const std::string& text) {
     Fail("an output was not written (nothing to write)");
     return;
   }
-  if (auto failure = WriteOutputFile(path, text)) {
+  WriteLogged(path, text);
+}
+
+void Run::WriteLogged(const fs::path& path, std::string_view bytes) {
+  if (auto failure = WriteOutputFile(path, bytes)) {
     ui::CurrentUi().Message(*failure, "Error", ui::MessageIcon::kStop);
     NotCreated(path.string());
     Fail("an output could not be written");
@@ -788,33 +794,14 @@ void Run::ProcessFolder() {
 
 void Run::SplitIsa() {
   const std::string& source = spec_.source_file;
-  std::string bytes;
-  {
-    const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-      ui::CurrentUi().Message(ErrorText("Cfile <ERROR> FC-Open #", errno), "Error",
-                              ui::MessageIcon::kStop);
-      Fail("the source could not be read");
-      return;
-    }
-    char buffer[1 << 16];
-    for (;;) {
-      const ssize_t n = ::read(fd, buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        const int error = errno;
-        ::close(fd);
-        ui::CurrentUi().Message(ErrorText("Cfile <ERROR> FC-Fread #", error), "Error",
-                                ui::MessageIcon::kStop);
-        Fail("the source could not be read");
-        return;
-      }
-      if (n == 0) break;
-      bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
+  // The loader's reader: one read of the whole file, its failures shown.
+  const std::shared_ptr<x12::X12Buffer> buffer = x12::ReadX12Bytes(source);
+  if (!buffer) {
+    Fail("the source could not be read");
+    return;
   }
-  if (!x12::StartsWithIsa(std::string_view(bytes))) {
+  const std::string_view bytes = buffer->view();
+  if (!x12::StartsWithIsa(bytes)) {
     Step(" - Not an X12 file : " + source);
     Fail("the source is not an X12 file");
     return;
@@ -828,15 +815,7 @@ void Run::SplitIsa() {
       Fail("an existing output was not overwritten (add OW to overwrite)");
       continue;
     }
-    const std::string_view piece =
-        std::string_view(bytes).substr(pieces[n].begin, pieces[n].end - pieces[n].begin);
-    if (auto failure = WriteOutputFile(path, piece)) {
-      ui::CurrentUi().Message(*failure, "Error", ui::MessageIcon::kStop);
-      NotCreated(path.string());
-      Fail("an output could not be written");
-      continue;
-    }
-    Created(path.string());
+    WriteLogged(path, bytes.substr(pieces[n].begin, pieces[n].end - pieces[n].begin));
   }
 }
 
