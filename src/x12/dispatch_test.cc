@@ -17,15 +17,10 @@ namespace {
 
 using testing::FixturePath;
 using testing::Isa;
+using testing::ReadBytes;
 using testing::ReadFixture;
 using testing::ScriptedScope;
 using testing::TempDir;
-
-std::string Read(const fs::path& p) {
-  std::string bytes;
-  ReadWholeFile(p, bytes);
-  return bytes;
-}
 
 // True when some line of the transcript contains `text`.
 bool Shown(const ui::ScriptedUi& ui, std::string_view text) {
@@ -167,7 +162,7 @@ TEST_F(DispatchTest, SetsOfOneInterchangeJoinIntoOneCsv) {
     EXPECT_EQ(c.options, "HO,OW,FILTER=SUBLNAME,STONE");
   }
   EXPECT_EQ(calls[2].units, 2u);
-  EXPECT_EQ(Read(dir / "claims.csv"),
+  EXPECT_EQ(ReadBytes(dir / "claims.csv"),
             "TYPE,CLAIM\r\n837,C1\r\n837,C2\r\n837,C3\r\n837,C4\r\n837,C5\r\n837,C6\r\n");
   for (const char* part : {"claims_ST1.csv", "claims_ST2.csv", "claims_ST3.csv"}) {
     EXPECT_FALSE(fs::exists(dir / part)) << part;
@@ -191,7 +186,7 @@ TEST_F(DispatchTest, MergeStOffKeepsTheSetFiles) {
   ParseSpec spec = Spec("CSV", "HO");
   Run(FixturePath("837p_three_sets.x12"), DispatchMode::kExport, &spec);
   EXPECT_FALSE(fs::exists(dir / "claims.csv"));
-  EXPECT_EQ(Read(dir / "claims_ST2.csv"), "TYPE,CLAIM\r\n837,C3\r\n");
+  EXPECT_EQ(ReadBytes(dir / "claims_ST2.csv"), "TYPE,CLAIM\r\n837,C3\r\n");
   EXPECT_TRUE(fs::exists(dir / "claims_ST1.csv"));
   EXPECT_TRUE(fs::exists(dir / "claims_ST3.csv"));
 }
@@ -210,7 +205,7 @@ TEST_F(DispatchTest, TheCallersReadingOfQvIniStandsForTheFile) {
   request.settings_text = &settings;
   EXPECT_FALSE(OpenX12File(request).failed);
   EXPECT_FALSE(fs::exists(dir / "claims.csv"));
-  EXPECT_EQ(Read(dir / "claims_ST2.csv"), "TYPE,CLAIM\r\n837,C3\r\n");
+  EXPECT_EQ(ReadBytes(dir / "claims_ST2.csv"), "TYPE,CLAIM\r\n837,C3\r\n");
 }
 
 TEST_F(DispatchTest, EverySetOfEveryInterchangeIsProcessed) {
@@ -223,7 +218,7 @@ TEST_F(DispatchTest, EverySetOfEveryInterchangeIsProcessed) {
   EXPECT_EQ(calls[1].claims, (std::vector<std::string>{"C3", "C4"}));
   EXPECT_EQ(calls[2].claims, (std::vector<std::string>{"C5"}));
   for (const Call& c : calls) EXPECT_EQ(c.first_unit, "HL:22:1");
-  const std::string xml = Read(dir / "claims.xml");
+  const std::string xml = ReadBytes(dir / "claims.xml");
   EXPECT_TRUE(
       xml.starts_with("<?xml version=\"1.0\"  encoding=\"ISO-8859-1\"?>\r\n<EXPORTDATA>\r\n"));
   EXPECT_TRUE(xml.ends_with("</CLAIM>\r\n</EXPORTDATA>"));
@@ -244,7 +239,8 @@ TEST_F(DispatchTest, XmlDeclarationUsesTheEncodingSetting) {
   dir.Write("qv.ini", "xmlencoding=UTF-8\r\n");
   ParseSpec spec = Spec("XML", "");
   Run(FixturePath("837p_three_sets.x12"), DispatchMode::kExport, &spec);
-  EXPECT_TRUE(Read(dir / "claims.xml").starts_with("<?xml version=\"1.0\"  encoding=\"UTF-8\"?>"));
+  EXPECT_TRUE(
+      ReadBytes(dir / "claims.xml").starts_with("<?xml version=\"1.0\"  encoding=\"UTF-8\"?>"));
 }
 
 TEST_F(DispatchTest, RemittanceOutputsAreAppendedPerPart) {
@@ -264,7 +260,7 @@ TEST_F(DispatchTest, RemittanceOutputsAreAppendedPerPart) {
   // Per-set numbers index each 835 set from its first CLP.
   EXPECT_EQ(calls[1].first_unit, "CLP:100:1");
   EXPECT_EQ(calls[1].units, 3u);
-  EXPECT_EQ(Read(dir / "claims.835"), "CLP*C1~CLP*C2~CLP*C3~CLP*XC1~CLP*XC2~CLP*XC3~");
+  EXPECT_EQ(ReadBytes(dir / "claims.835"), "CLP*C1~CLP*C2~CLP*C3~CLP*XC1~CLP*XC2~CLP*XC3~");
 }
 
 TEST_F(DispatchTest, SetPartsOfEveryTypeAreIndexedFromTheirOwnUnits) {

@@ -11,14 +11,9 @@
 namespace ardentix::x12 {
 namespace {
 
+using testing::ReadBytes;
 using testing::ScriptedScope;
 using testing::TempDir;
-
-std::string Read(const fs::path& p) {
-  std::string bytes;
-  ReadWholeFile(p, bytes);
-  return bytes;
-}
 
 ParseSpec Spec(std::string type, std::string folder, std::string file, std::string options = "") {
   ParseSpec spec;
@@ -139,7 +134,7 @@ TEST(OutputJoinerTest, LargePartsJoinAsTheirWholeTextsDo) {
       EXPECT_TRUE(joiner.AddPart(Spec("CSV", folder, name)));
     }
     EXPECT_TRUE(joiner.Finish());
-    EXPECT_EQ(Read(dir / "c.csv"), expected) << "header " << header;
+    EXPECT_EQ(ReadBytes(dir / "c.csv"), expected) << "header " << header;
   }
 
   const std::string decl = XmlDeclaration("ISO-8859-1") + "\r\n";
@@ -160,7 +155,7 @@ TEST(OutputJoinerTest, LargePartsJoinAsTheirWholeTextsDo) {
     EXPECT_TRUE(joiner.AddPart(Spec("XML", folder, name)));
   }
   EXPECT_TRUE(joiner.Finish());
-  EXPECT_EQ(Read(dir / "x.xml"), expected + "</EXPORTDATA>");
+  EXPECT_EQ(ReadBytes(dir / "x.xml"), expected + "</EXPORTDATA>");
 }
 
 TEST(OutputJoinerTest, CsvPartsJoinUnderOneHeader) {
@@ -176,7 +171,7 @@ TEST(OutputJoinerTest, CsvPartsJoinUnderOneHeader) {
     EXPECT_TRUE(joiner.AddPart(Spec("CSV", folder, name, "HO,OW")));
   }
   EXPECT_TRUE(joiner.Finish());
-  EXPECT_EQ(Read(dir / "claims.csv"), "A,B\r\n1,2\r\n3,4\r\n5,6\r\n");
+  EXPECT_EQ(ReadBytes(dir / "claims.csv"), "A,B\r\n1,2\r\n3,4\r\n5,6\r\n");
   EXPECT_EQ(joiner.parts_joined(), 3);
   for (const char* name : {"claims_ST1.csv", "claims_ST2.csv", "claims_ST3.csv"}) {
     EXPECT_FALSE(fs::exists(dir / name)) << name;
@@ -192,7 +187,7 @@ TEST(OutputJoinerTest, CsvWithoutHeaderKeepsEveryLineAndMergeOffKeepsParts) {
   EXPECT_TRUE(joiner.AddPart(Spec("CSV", folder, "c_ST1")));
   EXPECT_TRUE(joiner.AddPart(Spec("CSV", folder, "c_ST2")));
   EXPECT_TRUE(joiner.Finish());
-  EXPECT_EQ(Read(dir / "c.csv"), "1,2\r\n3,4\r\n");
+  EXPECT_EQ(ReadBytes(dir / "c.csv"), "1,2\r\n3,4\r\n");
 
   dir.Write("d_ST1.csv", "1,2\r\n");
   OutputJoiner off(Spec("CSV", folder, "d"), {false, false, "ISO-8859-1"});
@@ -217,7 +212,7 @@ TEST(OutputJoinerTest, XmlPartsShareOneDeclarationAndRoot) {
   EXPECT_TRUE(joiner.AddPart(Spec("XML", folder, "x_ISA1")));
   EXPECT_TRUE(joiner.AddPart(Spec("XML", folder, "x_ISA2_ST1")));
   EXPECT_TRUE(joiner.Finish());
-  EXPECT_EQ(Read(dir / "x.xml"),
+  EXPECT_EQ(ReadBytes(dir / "x.xml"),
             "<?xml version=\"1.0\"  encoding=\"UTF-8\"?>\r\n<EXPORTDATA>\r\n"
             "<CLAIM>\r\n<A>1</A>\r\n</CLAIM>\r\n<CLAIM>\r\n<A>2</A>\r\n</CLAIM>\r\n</EXPORTDATA>");
   EXPECT_TRUE(ui->HasLine("meter open: Concatenating | Please Stand By.."));
@@ -234,7 +229,7 @@ TEST(OutputJoinerTest, DbfTablesAppendTheirRows) {
   EXPECT_TRUE(joiner.AddPart(Spec("DBF", folder, "123_ST1")));
   EXPECT_TRUE(joiner.AddPart(Spec("DBF", folder, "123_ST2")));
   EXPECT_TRUE(joiner.Finish());
-  const std::string joined = Read(dir / "a_123.dbf");
+  const std::string joined = ReadBytes(dir / "a_123.dbf");
   EXPECT_EQ(DbfCount(joined), 3u);
   EXPECT_EQ(joined.substr(joined.size() - 25), " AAAABBB CCCCDDD EEEEFFF\x1A");
   EXPECT_FALSE(fs::exists(dir / "a_123_ST1.dbf"));
@@ -246,7 +241,7 @@ TEST(OutputJoinerTest, DbfTablesAppendTheirRows) {
   std::string why;
   EXPECT_FALSE(AppendDbfTable(dir / "a_123.dbf", dir / "a_123_ST3.dbf", &why));
   EXPECT_EQ(why, "the tables have different fields");
-  EXPECT_EQ(DbfCount(Read(dir / "a_123.dbf")), 3u);
+  EXPECT_EQ(DbfCount(ReadBytes(dir / "a_123.dbf")), 3u);
 }
 
 TEST(OutputJoinerTest, Remittance835NeverErasesItsOwnTarget) {
@@ -257,7 +252,7 @@ TEST(OutputJoinerTest, Remittance835NeverErasesItsOwnTarget) {
   OutputJoiner single(Spec("835", folder, "pay"), {});
   EXPECT_TRUE(single.AddPart(Spec("835", folder, "pay")));
   EXPECT_TRUE(single.Finish());
-  EXPECT_EQ(Read(dir / "pay.835"), "ONLY PART~");
+  EXPECT_EQ(ReadBytes(dir / "pay.835"), "ONLY PART~");
   // Parts replace what an earlier run left in the target.
   dir.Write("pay_ST1.835", "ONE~");
   dir.Write("pay_ST2.835", "TWO~");
@@ -265,7 +260,7 @@ TEST(OutputJoinerTest, Remittance835NeverErasesItsOwnTarget) {
   EXPECT_TRUE(joiner.AddPart(Spec("835", folder, "pay_ST1")));
   EXPECT_TRUE(joiner.AddPart(Spec("835", folder, "pay_ST2")));
   EXPECT_TRUE(joiner.Finish());
-  EXPECT_EQ(Read(dir / "pay.835"), "ONE~TWO~");
+  EXPECT_EQ(ReadBytes(dir / "pay.835"), "ONE~TWO~");
   EXPECT_FALSE(fs::exists(dir / "pay_ST1.835"));
 }
 
@@ -302,7 +297,7 @@ TEST(OutputJoinerTest, AFailedJoinKeepsThePartFile) {
   EXPECT_FALSE(joiner.AddPart(Spec("CSV", folder, "c_ST1")));
   EXPECT_FALSE(joiner.Finish());
   EXPECT_TRUE(ui->HasLine("message: Error: Error CSV Multi ST Create"));
-  EXPECT_EQ(Read(dir / "c_ST1.csv"), "1,2\r\n");
+  EXPECT_EQ(ReadBytes(dir / "c_ST1.csv"), "1,2\r\n");
 }
 
 }  // namespace

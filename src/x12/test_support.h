@@ -22,11 +22,14 @@ inline fs::path FixturePath(std::string_view name) {
   return fs::path(ARDENTIX_SOURCE_DIR) / "tests/data/x12" / name;
 }
 
-inline std::string ReadFixture(std::string_view name) {
+// The bytes of a file; empty text when it cannot be read.
+inline std::string ReadBytes(const fs::path& file) {
   std::string bytes;
-  ReadWholeFile(FixturePath(name), bytes);
+  ReadWholeFile(file, bytes);
   return bytes;
 }
+
+inline std::string ReadFixture(std::string_view name) { return ReadBytes(FixturePath(name)); }
 
 // A 106-byte ISA (without terminator) with the given separators.
 inline std::string Isa(char sep = '*', char comp = ':', char rep = '^',
