@@ -182,18 +182,6 @@ void SegmentList::SetSetClaimNo(std::size_t i, std::uint32_t set) {
   ChangeRun(i, run);
 }
 
-void SegmentList::SetFileClaimNo(std::size_t i, std::uint32_t file) {
-  ClaimRun run = Run(i);
-  run.file = file;
-  ChangeRun(i, run);
-}
-
-void SegmentList::SetInterchangeClaimNo(std::size_t i, std::uint32_t interchange) {
-  ClaimRun run = Run(i);
-  run.interchange = interchange;
-  ChangeRun(i, run);
-}
-
 SegmentList::Notes& SegmentList::NotesFor(std::size_t i) {
   SegmentRecord& r = records_[i - 1];
   if (r.note == 0) {

@@ -223,8 +223,6 @@ class SegmentList {
   void SetClaimNumbers(std::size_t i, std::uint32_t set, std::uint32_t file,
                        std::uint32_t interchange);
   void SetSetClaimNo(std::size_t i, std::uint32_t set);
-  void SetFileClaimNo(std::size_t i, std::uint32_t file);
-  void SetInterchangeClaimNo(std::size_t i, std::uint32_t interchange);
   void SetSegmentNote(std::size_t i, std::string_view note);
   void SetElementNote(std::size_t i, std::string_view note);
 
