@@ -225,11 +225,11 @@ std::unique_ptr<Dialog> BuildParseDialog(const x12::ParseSpec& spec,
       if (!options.empty()) options.push_back(',');
       options.append(word);
     };
-    if (SwitchOn(dialog, id::kIndividual)) add("IC");
-    if (SwitchOn(dialog, id::kOverwrite)) add("OW");
-    if (SwitchOn(dialog, id::kHeader)) add("HO");
-    // "FL" belongs here with the loop format, which this dialog never selects.
-    if (SwitchOn(dialog, id::kMerge)) add("MF");
+    // IC, OW, HO, MF in this order; "FL" (the loop format) would stand in
+    // front of MF, but this dialog never selects it.
+    for (const Switch& s : kSwitches) {
+      if (SwitchOn(dialog, s.id)) add(s.word);
+    }
     if (!TrimBlanks(dialog.Text(id::kOptions)).empty()) add(dialog.Text(id::kOptions));
     out->parse_options = options;
     if (TrimBlanks(out->parse_type).empty()) {
