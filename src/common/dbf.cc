@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "common/files.h"
 #include "common/text.h"
 
 namespace ardentix {
@@ -44,46 +45,6 @@ bool ReadFully(int fd, std::uint64_t at, std::size_t count, std::string& out) {
       return false;
     }
     done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-bool WriteFully(int fd, std::uint64_t at, std::string_view bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n =
-        pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(at + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// Copies `count` bytes of `in` from `from` to `out` at `to`: inside the
-// kernel where it can, else through one fixed buffer. On failure
-// `read_failed` tells which side failed (errno holds the reason).
-bool CopyFully(int in, std::uint64_t from, std::uint64_t count, int out, std::uint64_t to,
-               bool* read_failed) {
-  *read_failed = false;
-  off_t in_at = static_cast<off_t>(from), out_at = static_cast<off_t>(to);
-  while (count > 0) {
-    const ssize_t n = ::copy_file_range(in, &in_at, out, &out_at, count, 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;  // not possible here, or an error the loop below meets again
-    count -= static_cast<std::uint64_t>(n);
-  }
-  std::string block;
-  while (count > 0) {
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(count, 1u << 20));
-    if (!ReadFully(in, static_cast<std::uint64_t>(in_at), want, block)) {
-      *read_failed = true;
-      return false;
-    }
-    if (!WriteFully(out, static_cast<std::uint64_t>(out_at), block)) return false;
-    in_at += static_cast<off_t>(want);
-    out_at += static_cast<off_t>(want);
-    count -= want;
   }
   return true;
 }
@@ -338,7 +299,7 @@ bool AppendDbfTable(const std::filesystem::path& target, const std::filesystem::
     return fail(Reason("the joined table cannot be read"));
   auto restore = [&](std::string why_failed) {
     const bool ok =
-        WriteFully(fd, data_end, old_tail) && ftruncate(fd, static_cast<off_t>(old_size)) == 0;
+        WriteAllAt(fd, data_end, old_tail) && ftruncate(fd, static_cast<off_t>(old_size)) == 0;
     (void)ok;  // the reason given is the first failure
     return fail(std::move(why_failed));
   };
@@ -349,23 +310,24 @@ bool AppendDbfTable(const std::filesystem::path& target, const std::filesystem::
   if (source_fd < 0) return restore("the part table cannot be read");
   const std::uint64_t bytes = std::uint64_t{in.record_count()} * in.record_length();
   bool read_failed = false;
-  const bool copied = CopyFully(source_fd, in.header_length(), bytes, fd, data_end, &read_failed);
+  const bool copied =
+      CopyFileBytes(source_fd, in.header_length(), bytes, fd, data_end, &read_failed);
   const std::string why_not = read_failed ? std::string("the part table cannot be read")
                                           : Reason("the joined table cannot be written");
   close(source_fd);
   if (!copied) return restore(why_not);
   const std::uint64_t at = data_end + bytes;
   const char end = static_cast<char>(kDbfEndOfFile);
-  if (!WriteFully(fd, at, std::string_view(&end, 1)) ||
+  if (!WriteAllAt(fd, at, std::string_view(&end, 1)) ||
       ftruncate(fd, static_cast<off_t>(at + 1)) != 0)
     return restore(Reason("the joined table cannot be written"));
   const std::time_t now = std::time(nullptr);
   std::tm tm{};
   localtime_r(&now, &tm);
-  if (!WriteFully(fd, 1, DbfDateBytes(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday)) ||
-      !WriteFully(fd, 4, DbfCountBytes(static_cast<std::uint32_t>(total)))) {
+  if (!WriteAllAt(fd, 1, DbfDateBytes(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday)) ||
+      !WriteAllAt(fd, 4, DbfCountBytes(static_cast<std::uint32_t>(total)))) {
     // Put the old count back as well.
-    WriteFully(fd, 4, DbfCountBytes(out->record_count));
+    WriteAllAt(fd, 4, DbfCountBytes(out->record_count));
     return restore(Reason("the joined table cannot be written"));
   }
   return true;

@@ -112,6 +112,48 @@ bool WriteFileReplacing(const fs::path& file, std::string_view bytes, std::strin
   return ok;
 }
 
+bool WriteAllAt(int fd, std::uint64_t offset, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+    offset += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
+bool CopyFileBytes(int in, std::uint64_t from, std::uint64_t count, int out, std::uint64_t to,
+                   bool* read_failed) {
+  if (read_failed) *read_failed = false;
+  off_t in_at = static_cast<off_t>(from), out_at = static_cast<off_t>(to);
+  while (count > 0) {
+    const ssize_t n = ::copy_file_range(in, &in_at, out, &out_at, count, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // not possible here, or an error the loop below meets again
+    count -= static_cast<std::uint64_t>(n);
+  }
+  if (count == 0) return true;
+  std::string buffer(static_cast<std::size_t>(std::min<std::uint64_t>(count, 1 << 20)), '\0');
+  while (count > 0) {
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer.size()));
+    const ssize_t n = ::pread(in, buffer.data(), want, in_at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (read_failed) *read_failed = true;
+      return false;
+    }
+    if (!WriteAllAt(out, static_cast<std::uint64_t>(out_at),
+                    {buffer.data(), static_cast<std::size_t>(n)}))
+      return false;
+    in_at += n;
+    out_at += n;
+    count -= static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
 bool FileExists(const fs::path& file) {
   std::error_code ec;
   return fs::is_regular_file(file, ec);

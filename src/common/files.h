@@ -35,6 +35,16 @@ bool WriteWholeFile(const fs::path& file, std::string_view bytes);
 // bits when the file existed.
 bool WriteFileReplacing(const fs::path& file, std::string_view bytes, std::string* error = nullptr);
 
+// Writes all of `bytes` at `offset` of the open file `fd`. False on a
+// failure, errno holding the reason.
+bool WriteAllAt(int fd, std::uint64_t offset, std::string_view bytes);
+// Copies `count` bytes of the open file `in` from `from` to the open file
+// `out` at `to`: inside the kernel where it can, else through one buffer.
+// False on a failure, errno holding the reason; `read_failed`, when given,
+// then tells whether `in` failed (or ended early) rather than `out`.
+bool CopyFileBytes(int in, std::uint64_t from, std::uint64_t count, int out, std::uint64_t to,
+                   bool* read_failed = nullptr);
+
 bool FileExists(const fs::path& file);  // a regular file (or a link to one)
 bool FolderExists(const fs::path& folder);
 std::uintmax_t FileSizeOrZero(const fs::path& file);

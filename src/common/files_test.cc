@@ -1,5 +1,6 @@
 #include "common/files.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,6 +71,32 @@ TEST_F(FilesTest, ScratchFilesArePrivateUniqueAndRemoved) {
     a_path = a.path();
   }
   EXPECT_FALSE(fs::exists(a_path));
+}
+
+TEST_F(FilesTest, CopiesARangeBetweenOpenFilesAndTellsWhichSideFailed) {
+  ASSERT_TRUE(WriteWholeFile(dir_ / "in", "0123456789"));
+  ASSERT_TRUE(WriteWholeFile(dir_ / "out", "abcdef"));
+  const int in = ::open((dir_ / "in").c_str(), O_RDONLY | O_CLOEXEC);
+  const int out = ::open((dir_ / "out").c_str(), O_RDWR | O_CLOEXEC);
+  const int read_only = ::open((dir_ / "out").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(in, 0);
+  ASSERT_GE(out, 0);
+  ASSERT_GE(read_only, 0);
+  bool read_failed = true;
+  EXPECT_TRUE(CopyFileBytes(in, 3, 4, out, 2, &read_failed));
+  EXPECT_FALSE(read_failed);
+  EXPECT_TRUE(CopyFileBytes(in, 0, 2, out, 6));  // past the end: the file grows
+  EXPECT_EQ(ReadWholeFile(dir_ / "out").value(), "ab345601");
+
+  // The source ends before the count.
+  EXPECT_FALSE(CopyFileBytes(in, 8, 5, out, 0, &read_failed));
+  EXPECT_TRUE(read_failed);
+  // The target cannot be written.
+  EXPECT_FALSE(CopyFileBytes(in, 0, 4, read_only, 0, &read_failed));
+  EXPECT_FALSE(read_failed);
+  ::close(in);
+  ::close(out);
+  ::close(read_only);
 }
 
 TEST(FolderNameLess, SortsWithoutCaseThenBytewise) {

@@ -156,34 +156,6 @@ bool WriteAt(int fd, std::uint64_t offset, std::string_view data) {
   return true;
 }
 
-// Copies `count` bytes of `in` from `from` to `out` at `to`: inside the
-// kernel where it can, else through one fixed buffer.
-bool CopyBytes(int in, std::uint64_t from, std::uint64_t count, int out, std::uint64_t to) {
-  off_t in_at = static_cast<off_t>(from), out_at = static_cast<off_t>(to);
-  while (count > 0) {
-    const ssize_t n = ::copy_file_range(in, &in_at, out, &out_at, count, 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    count -= static_cast<std::uint64_t>(n);
-  }
-  if (count == 0) return true;
-  std::string buffer(static_cast<std::size_t>(std::min<std::uint64_t>(count, 1 << 20)), '\0');
-  while (count > 0) {
-    const std::size_t want =
-        static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer.size()));
-    const ssize_t n = ::pread(in, buffer.data(), want, in_at);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    if (!WriteAt(out, static_cast<std::uint64_t>(out_at),
-                 {buffer.data(), static_cast<std::size_t>(n)}))
-      return false;
-    in_at += n;
-    out_at += n;
-    count -= static_cast<std::uint64_t>(n);
-  }
-  return true;
-}
-
 }  // namespace
 
 OutputFormat OutputFormatOf(std::string_view parse_type) {
@@ -363,7 +335,7 @@ bool OutputJoiner::AddText(const fs::path& part_file) {
   const std::uint64_t old_size = static_cast<std::uint64_t>(target_st.st_size);
   const std::uint64_t length = body.end - body.begin;
   bool copied = WriteAt(out, old_size, head) &&
-                CopyBytes(in.fd, body.begin, length, out, old_size + head.size()) &&
+                CopyFileBytes(in.fd, body.begin, length, out, old_size + head.size()) &&
                 WriteAt(out, old_size + head.size() + length, body.suffix);
   if (!copied && ::ftruncate(out, static_cast<off_t>(old_size)) != 0) {
     // The failure is reported below either way.
