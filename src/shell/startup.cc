@@ -25,11 +25,6 @@ StartupState& StateSlot() {
 // The current folder as the base folder text: absolute, no trailing "/".
 std::string FolderText(const fs::path& folder) { return AbsoluteFolderText(folder.string(), "/"); }
 
-bool IsFolder(const fs::path& path) {
-  std::error_code ec;
-  return !path.empty() && fs::is_directory(path, ec);
-}
-
 // The program's own executable lies in `folder`.
 bool ExecutableIn(const fs::path& executable, const fs::path& folder) {
   if (executable.empty()) return false;
@@ -44,7 +39,7 @@ std::string ParameterOrEmpty(const std::vector<std::string>& args, std::size_t i
 }  // namespace
 
 std::string_view ProductTitle(std::string_view model_code) {
-  if (SubText(model_code, 6, 3) == "318") return "Ardentix";
+  if (SubText(model_code, 6, 3) == "318") return kProductTitle;
   return {};
 }
 
@@ -121,7 +116,7 @@ StartupState PrepareStartup(const std::vector<std::string>& args, const StartupE
   if (count == 1 && !p1.empty()) {
     fs::path candidate(p1);
     if (candidate.is_relative()) candidate = start / candidate;
-    if (IsFolder(candidate)) {
+    if (FolderExists(candidate)) {
       folder_parameter = AbsoluteFolderText(p1, start);
       s.folder_parameter = true;
       p1.clear();
@@ -141,10 +136,10 @@ StartupState PrepareStartup(const std::vector<std::string>& args, const StartupE
     s.working_folder = s.base_folder;
   } else {
     std::string working = s.folder_parameter ? folder_parameter : s.base_folder;
-    bool usable = IsFolder(working);
+    bool usable = FolderExists(working);
     if (!usable) {
       const std::string_view folder_part = FolderPart(working);
-      if (!folder_part.empty() && IsFolder(std::string(folder_part))) {
+      if (!folder_part.empty() && FolderExists(folder_part)) {
         working = std::string(folder_part);
         usable = true;
       }
