@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <functional>
 #include <system_error>
 
@@ -65,20 +64,10 @@ std::string ReadBaseCfg(const fs::path& folder) {
 bool SaveBaseFolder(const fs::path& folder, std::string_view base_folder, std::string* error) {
   const std::string line = MakeTag(base_folder, "DATADIR") + MakeTag(ini::TagDateText(), "DATE") +
                            MakeTag(ini::TagTimeText(), "TIME");
-  const fs::path path = ResolveFixedName(folder, kBaseCfgName);
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) {
-    if (error != nullptr) *error = FileErrorText(errno);
-    return false;
-  }
-  bool ok = std::fwrite(line.data(), 1, line.size(), f) == line.size();
-  int saved_errno = errno;
-  if (std::fclose(f) != 0 && ok) {
-    ok = false;
-    saved_errno = errno;
-  }
-  if (!ok && error != nullptr) *error = FileErrorText(saved_errno);
-  return ok;
+  errno = 0;
+  if (WriteWholeFile(ResolveFixedName(folder, kBaseCfgName), line)) return true;
+  if (error != nullptr) *error = FileErrorText(errno);
+  return false;
 }
 
 bool CanEnterFolder(const fs::path& folder) {
