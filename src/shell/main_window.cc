@@ -47,12 +47,6 @@ constexpr const char* kNoDesktopLine =
     "ardentix: the user interface needs the desktop version and a display, but no display "
     "could be opened; give a type word and a source to run unattended (see ardentix --help)\n";
 
-std::string Upper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = ToUpperAscii(c);
-  return out;
-}
-
 void ShowWebPage(const std::string& title, const std::string& address, bool maximized) {
   auto page = BuildWebPage(title, address, maximized);
   ui::CurrentUi().RunModal(*page);
@@ -70,9 +64,7 @@ bool WritePrivateFile(const fs::path& file, std::string_view bytes, std::string*
 }  // namespace
 
 std::string DocumentationAddress(const StartupState& state) {
-  std::string path = state.model_code;
-  for (char& c : path) c = ToLowerAscii(c);
-  return std::string(kVendorSite) + "/" + path + ".htm";
+  return std::string(kVendorSite) + "/" + ToLower(state.model_code) + ".htm";
 }
 
 std::string SupportAddress() { return std::string(kVendorSite) + "/qv057.htm"; }
@@ -152,15 +144,21 @@ std::unique_ptr<ui::Dialog> BuildMainWindow(const StartupState& state, const Act
                                              ui::Units::kDesignHeight);
   window->set_top_level(true);
 
+  // A click on `click_id` runs the action `action_id`.
+  auto run_on_click = [&window, &state, &actions](std::string_view click_id,
+                                                  std::string_view action_id) {
+    window->OnClick(click_id, [&state, &actions, action_id = std::string(action_id)](
+                                  ui::Dialog& w, const ui::Event&) {
+      ActionContext context{state, w};
+      actions.Run(action_id, context);
+    });
+  };
+
   // Menus.
   ui::Menu functions{"Functions", {}};
   for (const auto& item : kFunctions) {
     functions.items.push_back({std::string(item.id), item.text, item.prompt});
-    const std::string id(item.id);
-    window->OnClick(id, [&state, &actions, id](ui::Dialog& w, const ui::Event&) {
-      ActionContext context{state, w};
-      actions.Run(id, context);
-    });
+    run_on_click(item.id, item.id);
   }
   window->AddMenu(std::move(functions));
   window->AddMenu(ui::Menu{
@@ -193,7 +191,7 @@ std::unique_ptr<ui::Dialog> BuildMainWindow(const StartupState& state, const Act
         state.working_folder.empty() ? std::nullopt : FindFileNoCase(working, name);
     if (!file) continue;
     const std::string id = std::string(kEditToolPrefix) + std::string(name);
-    const std::string text = "Edit " + Upper(name);
+    const std::string text = "Edit " + ToUpper(name);
     tool(id, text, text, name == "qv.ini" ? "edit_ini" : "edit_map");
     window->OnClick(id, [path = file->string()](ui::Dialog&, const ui::Event&) {
       if (!ui::CurrentUi().Launch(ui::LaunchKind::kEditor, path)) {
@@ -206,18 +204,9 @@ std::unique_ptr<ui::Dialog> BuildMainWindow(const StartupState& state, const Act
   tool(kSupportTool, "Product Support ", "Product Support ", "support");
   tool(kInformationTool, "Information About this Application", "Information", "information");
   tool(kExitTool, "Exit Application", "Exit Application", "exit");
-  const std::pair<std::string_view, std::string_view> same_as_menu[] = {
-      {kDocumentationTool, action::kDocumentation},
-      {kSupportTool, action::kSupport},
-      {kInformationTool, action::kInformation},
-  };
-  for (const auto& [tool_id, action_id] : same_as_menu) {
-    window->OnClick(tool_id, [&state, &actions, action_id = std::string(action_id)](
-                                 ui::Dialog& w, const ui::Event&) {
-      ActionContext context{state, w};
-      actions.Run(action_id, context);
-    });
-  }
+  run_on_click(kDocumentationTool, action::kDocumentation);
+  run_on_click(kSupportTool, action::kSupport);
+  run_on_click(kInformationTool, action::kInformation);
   window->OnClick(kExitTool, [](ui::Dialog& w, const ui::Event&) { w.Close(0); });
   return window;
 }
