@@ -21,6 +21,7 @@
 #include <system_error>
 #include <typeinfo>
 
+#include "common/number.h"
 #include "shell/startup.h"
 #include "ui/ui.h"
 
@@ -96,14 +97,13 @@ class Out {
     char digits[21];
     Put(digits, FormatUnsigned(value, digits, width));
   }
-  // 9,999,999
-  void Thousands(std::uint64_t value) {
-    char digits[21];
-    std::size_t n = FormatUnsigned(value, digits);
-    for (std::size_t i = 0; i < n; ++i) {
-      if (i > 0 && (n - i) % 3 == 0) Put(",", 1);
-      Put(digits + i, 1);
-    }
+  // Hours, minutes and seconds of a count of seconds: "hh:mm:ss".
+  void Clock(std::uint64_t seconds) {
+    Number(seconds / 3600, 2);
+    Put(":");
+    Number(seconds / 60 % 60, 2);
+    Put(":");
+    Number(seconds % 60, 2);
   }
   void Line(const char* text) {
     Put(text);
@@ -156,11 +156,7 @@ void WriteHeadAndProgram(Out& out, const char* error_line, std::size_t error_len
   long long elapsed = static_cast<long long>(now.tv_sec - g_facts.start.tv_sec);
   if (elapsed < 0) elapsed = 0;
   out.Put("   Time from start: ");
-  out.Number(static_cast<std::uint64_t>(elapsed / 3600), 2);
-  out.Put(":");
-  out.Number(static_cast<std::uint64_t>(elapsed / 60 % 60), 2);
-  out.Put(":");
-  out.Number(static_cast<std::uint64_t>(elapsed % 60), 2);
+  out.Clock(static_cast<std::uint64_t>(elapsed));
   out.Put("\r\n");
 
   struct timespec wall = {};
@@ -183,11 +179,7 @@ void WriteHeadAndProgram(Out& out, const char* error_line, std::size_t error_len
   out.Put("/");
   out.Number(static_cast<std::uint64_t>(year % 100), 2);
   out.Put(", ");
-  out.Number(static_cast<std::uint64_t>(seconds / 3600), 2);
-  out.Put(":");
-  out.Number(static_cast<std::uint64_t>(seconds / 60 % 60), 2);
-  out.Put(":");
-  out.Number(static_cast<std::uint64_t>(seconds % 60), 2);
+  out.Clock(static_cast<std::uint64_t>(seconds));
   out.Put("\r\n");
 
   out.Put("   Error description: ");
@@ -358,6 +350,14 @@ void WriteStackLines(Out& out, const std::vector<std::string>& lines) {
   }
 }
 
+// The whole report of an error that is not a signal.
+void WriteReport(Out& out, const std::string& error_line, const std::vector<std::string>& stack) {
+  WriteHeadAndProgram(out, error_line.data(), error_line.size());
+  WriteStackHead(out);
+  WriteStackLines(out, stack);
+  WriteSystemAndMemory(out);
+}
+
 void WriteStderr(const char* text, std::size_t length) {
   while (length > 0) {
     ssize_t n = ::write(STDERR_FILENO, text, length);
@@ -402,12 +402,7 @@ void PrepareFacts() {
              std::to_string(sizeof(void*) * 8) + " bits)\r\n";
   std::uintmax_t size = ec ? 0 : std::filesystem::file_size(exe, ec);
   if (ec) size = 0;
-  std::string size_text;
-  {
-    Out out(&size_text);
-    out.Thousands(size);
-  }
-  program += "   Size: " + size_text + " bytes\r\n";
+  program += "   Size: " + FormatThousands(static_cast<std::int64_t>(size)) + " bytes\r\n";
   Append(f.program, program.c_str());
 
   std::string system = "\r\nSystem\r\n======\r\n";
@@ -511,10 +506,7 @@ void SignalHandler(int number, siginfo_t*, void*) {
   if (fd >= 0) {
     {
       Out out(fd);
-      WriteHeadAndProgram(out, line.data(), line.size());
-      WriteStackHead(out);
-      WriteStackLines(out, stack);
-      WriteSystemAndMemory(out);
+      WriteReport(out, line, stack);
     }
     ::close(fd);
   }
@@ -637,11 +629,7 @@ std::string ErrorReportText(const ErrorInfo& info, const std::vector<std::string
   std::string text;
   {
     Out out(&text);
-    const std::string line = ErrorText(info);
-    WriteHeadAndProgram(out, line.data(), line.size());
-    WriteStackHead(out);
-    WriteStackLines(out, stack_lines);
-    WriteSystemAndMemory(out);
+    WriteReport(out, ErrorText(info), stack_lines);
   }
   return text;
 }
