@@ -9,10 +9,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "common/files.h"
 
 namespace ardentix::shell::testing {
 
@@ -38,17 +38,10 @@ class TempFolder {
   fs::path path_;
 };
 
-inline void WriteText(const fs::path& file, const std::string& text) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << text;
-}
+inline void WriteText(const fs::path& file, const std::string& text) { WriteWholeFile(file, text); }
 
-inline std::string ReadText(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
+// The file's bytes; empty when it cannot be read.
+inline std::string ReadText(const fs::path& file) { return ReadWholeFile(file).value_or(""); }
 
 struct ProgramResult {
   bool exited = false;  // ended through exit (not killed by a signal)

@@ -12,14 +12,13 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "common/files.h"
 #include "shell/error_trap.h"
 #include "shell/main_window.h"
 #include "shell/splash.h"
@@ -66,13 +65,6 @@ void Save(ShownWindow& window, const fs::path& out, const std::string& name) {
   std::printf("wrote %s\n", file.c_str());
 }
 
-std::string ReadBytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,9 +90,9 @@ int main(int argc, char** argv) {
       "[X12VIEWER]\r\nSETEXTENSION=*.x12\r\nFIELD=SUBFNAME,SUBLNAME\r\n"
       "[CMS1500]\r\nNAME=M\xFC"
       "ller\r\nCOMMAND=0\r\n\x1a";
-  std::ofstream(work / "qv.ini", std::ios::binary) << ini;
-  std::ofstream(work / "qv837p.xml") << "<MAP/>";
-  std::ofstream(work / "qv835.xml") << "<MAP/>";
+  WriteWholeFile(work / "qv.ini", ini);
+  WriteWholeFile(work / "qv837p.xml", "<MAP/>");
+  WriteWholeFile(work / "qv835.xml", "<MAP/>");
   fs::current_path(work);
 
   shell::StartupState state;
@@ -162,7 +154,7 @@ int main(int argc, char** argv) {
   };
   on_closed["QV.INI Editor"] = [&] {
     // Shown and saved without an edit, the file keeps every byte.
-    Check(ReadBytes(work / "qv.ini") == ini, "qv.ini unchanged by Save through the desktop");
+    Check(ReadWholeFile(work / "qv.ini") == ini, "qv.ini unchanged by Save through the desktop");
     notice_started = std::chrono::steady_clock::now();
     main_window->Press("parser");
   };
