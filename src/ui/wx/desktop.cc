@@ -232,14 +232,6 @@ class DesktopUi : public Ui {
 
 }  // namespace
 
-bool DisplayNamed() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && *value != '\0') return true;
-  }
-  return false;
-}
-
 std::unique_ptr<Ui> OpenDesktop(int argc, char** argv) {
   static bool tried = false;
   static bool started = false;

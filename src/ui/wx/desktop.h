@@ -19,6 +19,7 @@
 #ifndef ARDENTIX_UI_WX_DESKTOP_H_
 #define ARDENTIX_UI_WX_DESKTOP_H_
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,7 +31,13 @@
 namespace ardentix::ui::desktop {
 
 // True when the environment names a display (DISPLAY or WAYLAND_DISPLAY).
-bool DisplayNamed();
+inline bool DisplayNamed() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
 
 // Starts the toolkit (once per process) and returns the desktop backend, or
 // nullptr when no display is named or the toolkit cannot reach it.

@@ -3,26 +3,16 @@
 // (which exports its symbols), so there is one copy of each.
 #include <dlfcn.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "ui/wx/desktop.h"
 #include "ui/wx/start.h"
 
 namespace ardentix::ui::desktop {
 
-namespace {
-bool DisplayInEnvironment() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && *value != '\0') return true;
-  }
-  return false;
-}
-}  // namespace
-
 std::unique_ptr<Ui> StartDesktop(int argc, char** argv, std::string* error) {
-  if (!DisplayInEnvironment()) return nullptr;
+  if (!DisplayNamed()) return nullptr;
   namespace fs = std::filesystem;
   std::error_code ec;
   const fs::path program = fs::read_symlink("/proc/self/exe", ec);
