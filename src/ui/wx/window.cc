@@ -338,27 +338,22 @@ void Binder::BuildControl(Control& c) {
     case ControlKind::kList:
     case ControlKind::kGrid: {
       auto* list = new ListView(canvas_, c);
-      list->Bind(wxEVT_LIST_ITEM_SELECTED, [this, id](wxListEvent& event) {
-        if (updating_) return;
+      // A multiple selection toggles rows: a select event fires for a row
+      // the model does not hold yet, a deselect event for one it holds.
+      auto held = [this, id](const wxListEvent& event) {
         const Control* control = model_.Find(id);
         const int row = static_cast<int>(event.GetIndex());
-        // A multiple selection toggles rows: a row already selected stays.
-        if (control != nullptr && control->multi_select &&
-            std::find(control->selected.begin(), control->selected.end(), row) !=
-                control->selected.end()) {
-          return;
-        }
-        Fire(Event::Select(id, row));
+        return control != nullptr && control->multi_select &&
+               std::find(control->selected.begin(), control->selected.end(), row) !=
+                   control->selected.end();
+      };
+      list->Bind(wxEVT_LIST_ITEM_SELECTED, [this, id, held](wxListEvent& event) {
+        if (updating_ || held(event)) return;
+        Fire(Event::Select(id, static_cast<int>(event.GetIndex())));
       });
-      list->Bind(wxEVT_LIST_ITEM_DESELECTED, [this, id](wxListEvent& event) {
-        if (updating_) return;
-        const Control* control = model_.Find(id);
-        const int row = static_cast<int>(event.GetIndex());
-        if (control != nullptr && control->multi_select &&
-            std::find(control->selected.begin(), control->selected.end(), row) !=
-                control->selected.end()) {
-          Fire(Event::Select(id, row));
-        }
+      list->Bind(wxEVT_LIST_ITEM_DESELECTED, [this, id, held](wxListEvent& event) {
+        if (updating_ || !held(event)) return;
+        Fire(Event::Select(id, static_cast<int>(event.GetIndex())));
       });
       list->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this, id](wxListEvent& event) {
         Fire(Event::Activate(id, static_cast<int>(event.GetIndex())));
