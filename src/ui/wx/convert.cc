@@ -1,7 +1,6 @@
 #include <wx/strconv.h>
 
-#include <cctype>
-
+#include "common/text.h"
 #include "ui/wx/internal.h"
 
 namespace ardentix::ui::desktop {
@@ -71,11 +70,12 @@ std::string ToPath(const wxString& path) {
 wxString AnyCaseMask(std::string_view mask) {
   std::string out;
   for (char c : mask) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (std::isalpha(u) != 0 && u < 128) {
+    const char lower = ToLowerAscii(c);
+    const char upper = ToUpperAscii(c);
+    if (lower != upper) {
       out += '[';
-      out += static_cast<char>(std::tolower(u));
-      out += static_cast<char>(std::toupper(u));
+      out += lower;
+      out += upper;
       out += ']';
     } else {
       out += c;
