@@ -1,13 +1,12 @@
 #include "utilities/ini_editor.h"
 
 #include "common/files.h"
+#include "common/ini.h"
 #include "ui/ui.h"
 
 namespace ardentix::utilities {
 
 namespace {
-constexpr std::string_view kIniName = "qv.ini";
-
 std::string_view WithoutEndMarks(std::string_view bytes) {
   while (!bytes.empty() && bytes.back() == kEndOfFile) bytes.remove_suffix(1);
   return bytes;
@@ -43,7 +42,7 @@ std::unique_ptr<ui::Dialog> BuildIniEditor(const fs::path& file, std::string tex
 }
 
 bool RunIniEditor(const fs::path& folder) {
-  const fs::path file = ResolveFixedName(folder, kIniName);
+  const fs::path file = ResolveFixedName(folder, ini::kIniName);
   std::string bytes;
   std::error_code ec;
   if (fs::exists(file, ec)) {

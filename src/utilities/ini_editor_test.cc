@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <fstream>
 #include <optional>
-#include <sstream>
 
+#include "common/files.h"
 #include "ui/scripted.h"
 #include "ui/ui.h"
 
@@ -28,18 +27,6 @@ class TempFolder {
  private:
   fs::path path_;
 };
-
-void Write(const fs::path& file, const std::string& bytes) {
-  std::ofstream(file, std::ios::binary) << bytes;
-}
-
-std::optional<std::string> Read(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 const std::string kIni =
     "[X12VIEWER]\r\nSETEXTENSION=*.x12\r\nFIELD=SUBFNAME,SUBLNAME\r\n"
@@ -72,7 +59,9 @@ TEST(IniEditor, SaveAndExitLeaveTheRightBytes) {
     SCOPED_TRACE(c.name);
     TempFolder folder;
     const fs::path ini = folder.path() / "qv.ini";
-    if (c.before) Write(ini, *c.before);
+    if (c.before) {
+      ASSERT_TRUE(WriteWholeFile(ini, *c.before));
+    }
     auto scripted = std::make_unique<ui::ScriptedUi>();
     ui::ScriptedUi& ui = *scripted;
     ui::ScopedUi scope(std::move(scripted));
@@ -85,7 +74,7 @@ TEST(IniEditor, SaveAndExitLeaveTheRightBytes) {
     });
     EXPECT_EQ(RunIniEditor(folder.path()), std::string(c.button) == "save");
     EXPECT_TRUE(ui.ScriptDone());
-    EXPECT_EQ(Read(ini), c.after);
+    EXPECT_EQ(ReadWholeFile(ini), c.after);
     // Nothing else is left in the folder (no temporary file).
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder.path())) ++entries;
@@ -95,12 +84,12 @@ TEST(IniEditor, SaveAndExitLeaveTheRightBytes) {
 
 TEST(IniEditor, EditsTheFileUnderAnyLetterCase) {
   TempFolder folder;
-  Write(folder.path() / "QV.INI", kIni);
+  ASSERT_TRUE(WriteWholeFile(folder.path() / "QV.INI", kIni));
   ui::ScriptedUi* ui = new ui::ScriptedUi;
   ui::ScopedUi scope{std::unique_ptr<ui::Ui>(ui)};
   ui->PlayDialog([](ui::Dialog& d) { d.Fire(ui::Event::Click("save")); });
   EXPECT_TRUE(RunIniEditor(folder.path()));
-  EXPECT_EQ(Read(folder.path() / "QV.INI"), kIni + "\x1a");
+  EXPECT_EQ(ReadWholeFile(folder.path() / "QV.INI"), kIni + "\x1a");
   EXPECT_FALSE(fs::exists(folder.path() / "qv.ini"));
 }
 
