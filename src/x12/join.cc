@@ -144,18 +144,6 @@ PartBody XmlBodyOf(PartBytes& bytes) {
   return {begin, end, "\r\n"};
 }
 
-// Writes all of `data` at `offset` of `fd`.
-bool WriteAt(int fd, std::uint64_t offset, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::pwrite(fd, data.data(), data.size(), static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data.remove_prefix(static_cast<std::size_t>(n));
-    offset += static_cast<std::uint64_t>(n);
-  }
-  return true;
-}
-
 }  // namespace
 
 OutputFormat OutputFormatOf(std::string_view parse_type) {
@@ -334,9 +322,9 @@ bool OutputJoiner::AddText(const fs::path& part_file) {
   }
   const std::uint64_t old_size = static_cast<std::uint64_t>(target_st.st_size);
   const std::uint64_t length = body.end - body.begin;
-  bool copied = WriteAt(out, old_size, head) &&
+  bool copied = WriteAllAt(out, old_size, head) &&
                 CopyFileBytes(in.fd, body.begin, length, out, old_size + head.size()) &&
-                WriteAt(out, old_size + head.size() + length, body.suffix);
+                WriteAllAt(out, old_size + head.size() + length, body.suffix);
   if (!copied && ::ftruncate(out, static_cast<off_t>(old_size)) != 0) {
     // The failure is reported below either way.
   }
