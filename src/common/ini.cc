@@ -12,12 +12,6 @@ namespace ardentix::ini {
 
 namespace {
 
-std::string ReadIni(const fs::path& folder) {
-  std::string bytes;
-  if (auto path = FindIni(folder)) ReadWholeFile(*path, bytes);
-  return bytes;
-}
-
 bool IsBreak(char c) { return c == '\r' || c == '\n' || c == 26; }
 
 bool Begins(std::string_view line, std::string_view key) {
@@ -127,6 +121,12 @@ std::vector<RawLine> RawLines(std::string_view bytes) {
 }  // namespace
 
 std::optional<fs::path> FindIni(const fs::path& folder) { return FindFileNoCase(folder, kIniName); }
+
+std::string ReadIni(const fs::path& folder) {
+  std::string bytes;
+  if (auto path = FindIni(folder)) ReadWholeFile(*path, bytes);
+  return bytes;
+}
 
 std::vector<std::string> SectionLines(std::string_view bytes) {
   std::vector<std::string> lines;

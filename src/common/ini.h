@@ -30,6 +30,10 @@ inline constexpr std::string_view kExportSwitchDefault = "AAAAAAAAAAAAAAAA";
 
 // The path of qv.ini in `folder` under any letter case, or nullopt.
 std::optional<fs::path> FindIni(const fs::path& folder = {});
+// The bytes of qv.ini in `folder` (empty when there is none), for callers
+// that answer several requests from one reading through the ...FromText
+// readers.
+std::string ReadIni(const fs::path& folder = {});
 
 // The lines of a file as the section readers see them: split at CR, LF and
 // character 26 (consecutive breaks count once), other bytes below 32

@@ -72,25 +72,33 @@ x12::OutputFormat OutputFormatFor(ExportFormat format) {
 // ---- settings --------------------------------------------------------------
 
 std::string ExportSwitchesFor(const x12::SegmentList& list, const fs::path& folder) {
+  return ExportSwitchesFromText(list, ini::ReadIni(folder));
+}
+
+std::string ExportSwitchesFromText(const x12::SegmentList& list, std::string_view ini_text) {
   std::string initial(ini::kExportSwitchDefault);
   if (x12::CountSegmentsOfKind("NM185", list) == 1) {
     initial[4] = initial[5] = 'B';
   } else {
     for (int i = 0; i < 4; ++i) initial[i] = 'B';
   }
-  return ini::ExportSwitches(initial, folder);
+  return ini::ExportSwitchesFromText(initial, ini_text);
 }
 
 ExportSettings ReadExportSettings(const fs::path& folder) {
+  return ExportSettingsFromText(ini::ReadIni(folder));
+}
+
+ExportSettings ExportSettingsFromText(std::string_view ini_text) {
   ExportSettings s;
   auto count = [&](int key, std::size_t fallback) {
     const std::int64_t n =
-        LeadingInteger(ini::ExportSetting(key, ini::ExportSettingDefault(key), folder));
+        LeadingInteger(ini::ExportSettingFromText(key, ini::ExportSettingDefault(key), ini_text));
     return n > 0 ? static_cast<std::size_t>(n) : fallback;
   };
   s.dbf_field_count = count(9, s.dbf_field_count);
   s.max_field_count = count(10, s.max_field_count);
-  s.xml_encoding = ini::ExportSetting(11, ini::ExportSettingDefault(11), folder);
+  s.xml_encoding = ini::ExportSettingFromText(11, ini::ExportSettingDefault(11), ini_text);
   if (TrimBlanks(s.xml_encoding).empty()) s.xml_encoding = std::string(kDefaultXmlEncoding);
   return s;
 }
@@ -281,9 +289,10 @@ ExportOutcome ExportEngine(const ExportFamily& family, const ExportPart& part,
   const bool unattended = part.mode == x12::DispatchMode::kExport;
   ui::Ui& ui = ui::CurrentUi();
 
-  // Settings.
-  const std::string switches = ExportSwitchesFor(part.list, folder);
-  const ExportSettings settings = ReadExportSettings(folder);
+  // Settings, from one reading of qv.ini.
+  const std::string ini_text = ini::ReadIni(folder);
+  const std::string switches = ExportSwitchesFromText(part.list, ini_text);
+  const ExportSettings settings = ExportSettingsFromText(ini_text);
   const std::string separator = format == ExportFormat::kCsv ? ExportSeparator(folder) : ",";
 
   EngineOptions options;
@@ -436,6 +445,7 @@ ExportOutcome ExportEngine(const ExportFamily& family, const ExportPart& part,
   rows.filter_value = options.filter_value;
   rows.trace = trace ? &*trace : nullptr;
   rows.working_folder = folder;
+  rows.ini_text = &ini_text;
   std::unique_ptr<RowSource> source = family.Rows(part, rows);
   // The cleaner of each step for this format; values are cleaned in place.
   std::array<Cleaner, kValueSteps> cleaner_of{};

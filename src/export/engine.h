@@ -73,6 +73,8 @@ inline constexpr std::size_t kSwitchDebug = 12;            // "DEBUG=ON"
 // part holds exactly one NM1 with qualifier 85, otherwise positions 1 to 4;
 // then the qv.ini lines switch positions on.
 std::string ExportSwitchesFor(const x12::SegmentList& list, const std::filesystem::path& folder);
+// The same from the bytes of qv.ini read once by the caller (ini::ReadIni).
+std::string ExportSwitchesFromText(const x12::SegmentList& list, std::string_view ini_text);
 inline bool SwitchOn(std::string_view switches, std::size_t position) {
   return position >= 1 && position <= switches.size() && switches[position - 1] == 'B';
 }
@@ -85,6 +87,7 @@ struct ExportSettings {
 // Reads settings 9, 10 and 11 from qv.ini. A count of 0 or less cannot
 // limit a table or a line to nothing and gives the default.
 ExportSettings ReadExportSettings(const std::filesystem::path& folder);
+ExportSettings ExportSettingsFromText(std::string_view ini_text);
 
 // The field separator of comma-separated exports: "," unless separate.dat
 // (any letter case) exists in `folder`; then its content, with one trailing
@@ -216,6 +219,9 @@ struct RowRequest {
   std::string filter_value;
   ExportTrace* trace = nullptr;          // trace lines go here when debugging
   std::filesystem::path working_folder;  // qv.ini of the lookups (empty: current folder)
+  // The bytes of that qv.ini when the caller has read them already; nullptr:
+  // the row source reads them itself.
+  const std::string* ini_text = nullptr;
 };
 
 // One row: a value per name, the step of the chain that gave it, and marks

@@ -15,6 +15,12 @@ namespace {
 
 constexpr std::size_t kStep(ValueStep s) { return static_cast<std::size_t>(s); }
 
+// The [X12UDF] names from the caller's reading of qv.ini when it has one.
+claims::UserFieldTable UserFieldsOf(const RowRequest& request) {
+  return request.ini_text ? claims::UserFieldTable::FromText(*request.ini_text)
+                          : claims::UserFieldTable::FromIni(request.working_folder);
+}
+
 // The records of claim k of unit n from its CLM to the record before the
 // next CLM or HL: the service lines counted for the trace.
 std::size_t ServiceLineCount(const x12::SegmentList& list, const x12::ClaimIndex& index,
@@ -41,8 +47,7 @@ class Rows837 : public RowSource {
       : part_(part),
         trace_(request.trace),
         lookup_(part.list, part.index),
-        fields_(claims::BindFields(request.names,
-                                   claims::UserFieldTable::FromIni(request.working_folder))),
+        fields_(claims::BindFields(request.names, UserFieldsOf(request))),
         units_(lookup_.SubscriberLevelCount()) {
     // The ParseSpecValue step ends the chain of comma-separated and XML
     // exports only; it is the same for every row.

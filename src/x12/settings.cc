@@ -5,11 +5,7 @@
 
 namespace ardentix::x12 {
 
-std::string ReadSettingsText(const std::filesystem::path& folder) {
-  std::string bytes;
-  if (auto path = ini::FindIni(folder)) ReadWholeFile(*path, bytes);
-  return bytes;
-}
+std::string ReadSettingsText(const std::filesystem::path& folder) { return ini::ReadIni(folder); }
 
 std::string ViewerSettingFromText(int request, std::string_view ini_text) {
   if (request >= 100 && request <= 111) return ini::IniListFromText(request, ini_text).front();
